@@ -1,0 +1,185 @@
+#include "platform/memory/memory_platform.h"
+
+#include "platform/failure.h"
+
+#include <algorithm>
+#include <cwctype>
+
+namespace memory_platform {
+namespace {
+
+constexpr std::uint32_t HklmRoot = 0x80000002;
+constexpr long ErrorSuccess = 0;
+constexpr long ErrorFileNotFound = 2;
+constexpr long ErrorAccessDenied = 5;
+constexpr long ErrorInvalidHandle = 6;
+constexpr long ErrorMoreData = 234;
+constexpr std::uint32_t KeyQueryValue = 0x0001;
+constexpr std::uint32_t KeyWow64Bits64 = 0x0100;
+constexpr std::uint32_t KeyWow64Bits32 = 0x0200;
+
+struct OpenKey {
+    const RegistryKeyValues* values;
+};
+
+std::map<platform::RegistryKey, OpenKey> openKeys;
+platform::RegistryKey nextKey = 0x1000;
+
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+const RegistryKeyValues* FindKey(const std::map<std::string, RegistryKeyValues>& view,
+                                 const std::string& path) {
+    for (const auto& [keyPath, values] : view) {
+        if (Lower(keyPath) == Lower(path)) {
+            return &values;
+        }
+    }
+    return nullptr;
+}
+
+std::wstring Widen(const std::string& text) {
+    return std::wstring(text.begin(), text.end());
+}
+
+} // namespace
+
+Machine& TheMachine() {
+    static Machine machine;
+    return machine;
+}
+
+void Reset() {
+    TheMachine() = Machine();
+    openKeys.clear();
+}
+
+} // namespace memory_platform
+
+namespace platform {
+
+using memory_platform::TheMachine;
+
+std::wstring ArgumentString() {
+    TheMachine().events.push_back(L"ArgumentString");
+    return TheMachine().argumentString;
+}
+
+std::wstring ExecutableDirectory() {
+    TheMachine().events.push_back(L"ExecutableDirectory");
+    return TheMachine().executableDirectory;
+}
+
+std::string ReadFileBytes(const std::wstring& path) {
+    TheMachine().events.push_back(L"ReadFile " + path);
+    const auto file = TheMachine().files.find(path);
+    if (file == TheMachine().files.end()) {
+        throw Failure(FailureKind::FileNotFound, path, L"CreateFileW", 2,
+                      L"The system cannot find the file specified.");
+    }
+    return file->second;
+}
+
+// The in-memory machine's ANSI code page is Latin-1: one byte per character, and characters it
+// can't hold become question marks.
+std::wstring AnsiToWide(std::string_view bytes) {
+    std::wstring text;
+    for (const unsigned char byte : bytes) {
+        text.push_back(static_cast<wchar_t>(byte));
+    }
+    return text;
+}
+
+std::string WideToAnsi(std::wstring_view text) {
+    std::string bytes;
+    for (const wchar_t character : text) {
+        bytes.push_back(character <= 0xFF ? static_cast<char>(character) : '?');
+    }
+    return bytes;
+}
+
+long RegistryOpenKey(std::uint32_t rootKey, const std::string& keyPath, std::uint32_t options,
+                     std::uint32_t desiredAccess, RegistryKey& key) {
+    using namespace memory_platform;
+    Machine& machine = TheMachine();
+    const bool view32 = (desiredAccess & KeyWow64Bits32) != 0;
+    machine.events.push_back(std::wstring(L"RegistryOpenKey ") + (view32 ? L"32 " : L"64 ") +
+                             memory_platform::Widen(keyPath));
+    key = 0;
+    if (rootKey != HklmRoot || options != 0) {
+        return ErrorInvalidHandle;
+    }
+    const std::uint32_t rights = desiredAccess & ~(KeyWow64Bits32 | KeyWow64Bits64);
+    if (machine.ordinaryUser && (rights & ~KeyQueryValue) != 0) {
+        return ErrorAccessDenied;
+    }
+    const auto* values = FindKey(view32 ? machine.registry32 : machine.registry64, keyPath);
+    if (values == nullptr) {
+        return ErrorFileNotFound;
+    }
+    key = nextKey++;
+    openKeys[key] = OpenKey{values};
+    ++machine.openKeys;
+    return ErrorSuccess;
+}
+
+long RegistryQueryValue(RegistryKey key, const std::string& valueName, std::uint32_t& type,
+                        char* data, std::uint32_t& size) {
+    using namespace memory_platform;
+    Machine& machine = TheMachine();
+    machine.events.push_back(std::wstring(L"RegistryQueryValue ") +
+                             (data == nullptr ? L"size " : L"data ") +
+                             memory_platform::Widen(valueName));
+    const auto open = openKeys.find(key);
+    if (open == openKeys.end()) {
+        return ErrorInvalidHandle;
+    }
+    if (machine.queryOverride) {
+        return machine.queryOverride(valueName, type, data, size);
+    }
+    const auto value = open->second.values->find(valueName);
+    if (value == open->second.values->end()) {
+        return ErrorFileNotFound;
+    }
+    type = value->second.type;
+    const auto stored = static_cast<std::uint32_t>(value->second.data.size());
+    if (data != nullptr && size < stored) {
+        size = stored;
+        return ErrorMoreData;
+    }
+    if (data != nullptr) {
+        std::copy(value->second.data.begin(), value->second.data.end(), data);
+    }
+    size = stored;
+    return ErrorSuccess;
+}
+
+void RegistryCloseKey(RegistryKey key) {
+    using namespace memory_platform;
+    TheMachine().events.push_back(L"RegistryCloseKey");
+    if (openKeys.erase(key) != 0) {
+        --TheMachine().openKeys;
+    }
+}
+
+std::uint32_t LaunchProcess(const std::wstring& commandLine, int showState) {
+    memory_platform::Machine& machine = TheMachine();
+    machine.events.push_back(L"LaunchProcess " + commandLine);
+    if (machine.launchError != 0) {
+        throw Failure(FailureKind::CannotStartProcess, commandLine, L"CreateProcessW",
+                      machine.launchError, L"The system cannot find the file specified.");
+    }
+    machine.launches.push_back(commandLine);
+    machine.launchShowStates.push_back(showState);
+    return 4242;
+}
+
+void ReportFailure(const std::wstring& report) {
+    TheMachine().events.push_back(L"ReportFailure");
+    TheMachine().reports.push_back(report);
+}
+
+} // namespace platform

@@ -1,0 +1,57 @@
+// An in-memory machine behind the platform interface, for the host tests: files, a registry with
+// a 32-bit and a 64-bit view, and a log of every call in the order it was made.
+#pragma once
+
+#include "platform/platform.h"
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace memory_platform {
+
+struct RegistryValue {
+    std::uint32_t type = 1;
+    std::string data; // the bytes as stored, terminator included when there is one
+};
+
+// Values by name, in one key.
+using RegistryKeyValues = std::map<std::string, RegistryValue>;
+
+enum class RegistryView { Bits32, Bits64 };
+
+struct Machine {
+    std::wstring argumentString;
+    std::wstring executableDirectory = L"C:\\Program Files\\Virelt";
+    std::map<std::wstring, std::string> files;
+
+    // Keys of HKEY_LOCAL_MACHINE by path (compared without regard to case), per view.
+    std::map<std::string, RegistryKeyValues> registry32;
+    std::map<std::string, RegistryKeyValues> registry64;
+    // An ordinary user: opening a key under HKEY_LOCAL_MACHINE for more than reading is refused.
+    bool ordinaryUser = true;
+    // When set, answers every value query in place of the stored values.
+    std::function<long(const std::string& valueName, std::uint32_t& type, char* data,
+                       std::uint32_t& size)>
+        queryOverride;
+
+    // When not 0, LaunchProcess fails with this system error code.
+    std::uint32_t launchError = 0;
+
+    // What happened, in order: one line per call.
+    std::vector<std::wstring> events;
+    std::vector<std::wstring> launches;
+    std::vector<int> launchShowStates;
+    std::vector<std::wstring> reports;
+    int openKeys = 0;
+};
+
+// The machine the platform functions act on; Reset gives a fresh one.
+Machine& TheMachine();
+void Reset();
+
+} // namespace memory_platform

@@ -1,0 +1,209 @@
+#include <windows.h>
+
+#include "platform/failure.h"
+#include "platform/platform.h"
+#include "platform/win32/win32_platform.h"
+
+#include <climits>
+#include <memory>
+
+namespace platform {
+namespace win32 {
+
+std::wstring ArgumentsAfterProgramName(std::wstring_view commandLine) {
+    std::size_t end = 0;
+    if (!commandLine.empty() && commandLine.front() == L'"') {
+        const auto closing = commandLine.find(L'"', 1);
+        end = closing == std::wstring_view::npos ? commandLine.size() : closing + 1;
+    } else {
+        end = std::min(commandLine.find_first_of(L" \t"), commandLine.size());
+    }
+    const auto arguments = commandLine.find_first_not_of(L" \t", end);
+    return arguments == std::wstring_view::npos ? std::wstring()
+                                                : std::wstring(commandLine.substr(arguments));
+}
+
+std::wstring DirectoryOf(std::wstring_view modulePath) {
+    const auto slash = modulePath.find_last_of(L'\\');
+    return std::wstring(modulePath.substr(0, slash == std::wstring_view::npos ? 0 : slash));
+}
+
+std::wstring SystemErrorText(unsigned long code) {
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    if (length == 0 || text == nullptr) {
+        return L"system error " + std::to_wstring(code);
+    }
+    std::wstring result(text, length);
+    LocalFree(text);
+    while (!result.empty() && (result.back() == L'\n' || result.back() == L'\r' ||
+                               result.back() == L' ' || result.back() == L'.')) {
+        result.pop_back();
+    }
+    return result + L".";
+}
+
+} // namespace win32
+
+namespace {
+
+struct HandleCloser {
+    using pointer = HANDLE;
+    void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+// Owns a handle whose empty value is NULL (process and thread handles).
+using HandleOwner = std::unique_ptr<HANDLE, HandleCloser>;
+
+struct FileCloser {
+    using pointer = HANDLE;
+    void operator()(HANDLE handle) const {
+        if (handle != INVALID_HANDLE_VALUE) {
+            CloseHandle(handle);
+        }
+    }
+};
+// Owns a file handle, whose empty value is INVALID_HANDLE_VALUE.
+using FileOwner = std::unique_ptr<HANDLE, FileCloser>;
+
+Failure SystemFailure(FailureKind kind, const std::wstring& subject, const wchar_t* api) {
+    const DWORD code = GetLastError();
+    return Failure(kind, subject, api, code, win32::SystemErrorText(code));
+}
+
+HKEY ToHkey(std::uint32_t rootKey) {
+    // Predefined keys are 32-bit values sign-extended to the width of a handle.
+    return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(rootKey)));
+}
+
+} // namespace
+
+std::wstring ArgumentString() {
+    return win32::ArgumentsAfterProgramName(GetCommandLineW());
+}
+
+std::wstring ExecutableDirectory() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            return win32::DirectoryOf(path);
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+std::string ReadFileBytes(const std::wstring& path) {
+    const FileOwner file(CreateFileW(path.c_str(), GENERIC_READ,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE) {
+        throw SystemFailure(FailureKind::FileNotFound, path, L"CreateFileW");
+    }
+    std::string bytes;
+    char chunk[64 * 1024];
+    for (;;) {
+        DWORD read = 0;
+        if (!ReadFile(file.get(), chunk, sizeof chunk, &read, nullptr)) {
+            throw SystemFailure(FailureKind::FileNotFound, path, L"ReadFile");
+        }
+        if (read == 0) {
+            return bytes;
+        }
+        bytes.append(chunk, read);
+    }
+}
+
+std::wstring AnsiToWide(std::string_view bytes) {
+    if (bytes.empty()) {
+        return {};
+    }
+    const int inLength = static_cast<int>(std::min<std::size_t>(bytes.size(), INT_MAX));
+    const int length = MultiByteToWideChar(CP_ACP, 0, bytes.data(), inLength, nullptr, 0);
+    std::wstring text(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, bytes.data(), inLength, text.data(), length);
+    return text;
+}
+
+std::string WideToAnsi(std::wstring_view text) {
+    if (text.empty()) {
+        return {};
+    }
+    const int inLength = static_cast<int>(std::min<std::size_t>(text.size(), INT_MAX));
+    const int length =
+        WideCharToMultiByte(CP_ACP, 0, text.data(), inLength, nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.data(), inLength, bytes.data(), length, nullptr, nullptr);
+    return bytes;
+}
+
+long RegistryOpenKey(std::uint32_t rootKey, const std::string& keyPath, std::uint32_t options,
+                     std::uint32_t desiredAccess, RegistryKey& key) {
+    HKEY opened = nullptr;
+    const LONG status =
+        RegOpenKeyExA(ToHkey(rootKey), keyPath.c_str(), options, desiredAccess, &opened);
+    key = status == ERROR_SUCCESS ? reinterpret_cast<RegistryKey>(opened) : 0;
+    return status;
+}
+
+long RegistryQueryValue(RegistryKey key, const std::string& valueName, std::uint32_t& type,
+                        char* data, std::uint32_t& size) {
+    DWORD valueType = type;
+    DWORD valueSize = size;
+    const LONG status = RegQueryValueExA(reinterpret_cast<HKEY>(key), valueName.c_str(), nullptr,
+                                         &valueType, reinterpret_cast<BYTE*>(data), &valueSize);
+    type = valueType;
+    size = valueSize;
+    return status;
+}
+
+void RegistryCloseKey(RegistryKey key) {
+    RegCloseKey(reinterpret_cast<HKEY>(key));
+}
+
+std::uint32_t LaunchProcess(const std::wstring& commandLine, int showState) {
+    std::wstring writableCommandLine = commandLine; // CreateProcessW may write into it
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = static_cast<WORD>(showState);
+    PROCESS_INFORMATION process{};
+    // The environment and the current directory are inherited: a data file named on the command
+    // line is often relative to the directory the user opened it from.
+    if (!CreateProcessW(nullptr, writableCommandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &process)) {
+        throw SystemFailure(FailureKind::CannotStartProcess, commandLine, L"CreateProcessW");
+    }
+    const HandleOwner processHandle(process.hProcess);
+    const HandleOwner threadHandle(process.hThread);
+    return process.dwProcessId;
+}
+
+void ReportFailure(const std::wstring& report) {
+    // Installers and scripts that redirect standard error get the report there as well.
+    const HANDLE errorOutput = GetStdHandle(STD_ERROR_HANDLE);
+    if (errorOutput != nullptr && errorOutput != INVALID_HANDLE_VALUE &&
+        GetFileType(errorOutput) != FILE_TYPE_UNKNOWN) {
+        const std::wstring line = L"Pelorin: " + report + L"\r\n";
+        DWORD mode = 0;
+        DWORD written = 0;
+        if (GetConsoleMode(errorOutput, &mode)) {
+            WriteConsoleW(errorOutput, line.data(), static_cast<DWORD>(line.size()), &written,
+                          nullptr);
+        } else {
+            const int length =
+                WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), nullptr,
+                                    0, nullptr, nullptr);
+            std::string utf8(static_cast<std::size_t>(length), '\0');
+            WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), utf8.data(),
+                                length, nullptr, nullptr);
+            WriteFile(errorOutput, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+        }
+    }
+    MessageBoxW(nullptr, report.c_str(), L"Pelorin", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+}
+
+} // namespace platform

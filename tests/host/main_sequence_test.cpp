@@ -1,0 +1,186 @@
+#include "launcher/failure_report.h"
+#include "launcher/pelorin_main.h"
+#include "platform/memory/memory_platform.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+using memory_platform::Machine;
+
+const std::wstring ExeDir = L"C:\\Program Files\\Virelt";
+const std::wstring PointerFile = ExeDir + L"\\JRE.pelorin";
+const std::string KeyPath = "SOFTWARE\\JavaSoft\\JRE\\1.8";
+const std::wstring JarArgument = L"\"C:\\Program Files\\Virelt\\Virelt.jar\" ";
+const std::wstring Javaw = L"\"C:\\Java\\jre\\bin\\javaw.exe\" -jar ";
+
+class MainSequence : public ::testing::Test {
+protected:
+    void SetUp() override {
+        memory_platform::Reset();
+        for (auto* moduleString :
+             {&PelorinMain::argLine, &PelorinMain::runtimeKeyPath, &PelorinMain::javaHomeDir,
+              &PelorinMain::javawPrefix, &PelorinMain::jarArgument, &PelorinMain::launchCommand}) {
+            moduleString->clear();
+        }
+        machine().executableDirectory = ExeDir;
+        machine().files[PointerFile] = KeyPath + "\r\n";
+        machine().registry32[KeyPath]["JavaHome"] = {1, std::string("C:\\Java\\jre\0", 12)};
+    }
+    static Machine& machine() { return memory_platform::TheMachine(); }
+    static int Run(const std::wstring& arguments) {
+        machine().argumentString = arguments;
+        return RunPelorin();
+    }
+};
+
+struct LaunchCase {
+    const wchar_t* arguments;
+    const wchar_t* expectedTail; // what follows the archive argument
+};
+
+TEST_F(MainSequence, LaunchesJavawWithTheNormalisedArguments) {
+    const LaunchCase cases[] = {
+        {L"report.dat", L" -e report.dat"},
+        {L"   report.dat  ", L" -e report.dat"},
+        {L"", L""},
+        {L"     ", L""},
+        {L"-v a.dat", L"-v a.dat"},
+        {L"-s a.dat out.html", L"-s a.dat out.html"},
+        {L"report.dat\t", L" -e report.dat\t"},
+        {L"-h", L" -e -h"},
+        {L"/?", L" -e /?"},
+        {L"?", L" -e ?"},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        EXPECT_EQ(Run(c.arguments), Success);
+        ASSERT_EQ(machine().launches.size(), 1u) << c.arguments;
+        EXPECT_EQ(machine().launches[0], Javaw + JarArgument + c.expectedTail);
+        EXPECT_EQ(machine().launchShowStates[0], 1);
+        EXPECT_TRUE(machine().reports.empty());
+    }
+}
+
+TEST_F(MainSequence, ResolvesTheRuntimeBeforeLaunchingInOrder) {
+    ASSERT_EQ(Run(L"report.dat"), Success);
+    const std::vector<std::wstring> expected = {
+        L"ArgumentString",
+        L"ExecutableDirectory",
+        L"ReadFile " + PointerFile,
+        L"RegistryOpenKey 32 SOFTWARE\\JavaSoft\\JRE\\1.8",
+        L"RegistryQueryValue size JavaHome",
+        L"RegistryQueryValue data JavaHome",
+        L"RegistryCloseKey",
+        L"LaunchProcess " + Javaw + JarArgument + L" -e report.dat",
+    };
+    EXPECT_EQ(machine().events, expected);
+    EXPECT_EQ(PelorinMain::runtimeKeyPath, L"SOFTWARE\\JavaSoft\\JRE\\1.8");
+    EXPECT_EQ(PelorinMain::javaHomeDir, L"C:\\Java\\jre");
+    EXPECT_EQ(PelorinMain::argLine, L" -e report.dat");
+}
+
+TEST_F(MainSequence, FallsBackToJavaExeWhenNoJavaHomeIsFound) {
+    const std::function<void(Machine&)> arrangements[] = {
+        [](Machine& m) { m.registry32.clear(); },
+        [](Machine& m) { m.registry32[KeyPath]["JavaHome"].type = 2; },
+        [](Machine& m) { m.registry32[KeyPath]["JavaHome"].data = std::string("   \0", 4); },
+        [](Machine& m) { m.files[PointerFile] = "SOFTWARE\\Nowhere\r\n"; },
+    };
+    for (const auto& arrange : arrangements) {
+        SetUp();
+        arrange(machine());
+        EXPECT_EQ(Run(L"report.dat"), Success);
+        ASSERT_EQ(machine().launches.size(), 1u);
+        EXPECT_EQ(machine().launches[0], L"java.exe -jar " + JarArgument + L" -e report.dat");
+    }
+}
+
+struct FailureCase {
+    const char* name;
+    std::function<void(Machine&)> arrange;
+    std::wstring arguments;
+    int expectedStatus;
+    std::vector<std::wstring> reportMentions;
+};
+
+TEST_F(MainSequence, EachFailureReportsAndStartsNothing) {
+    const FailureCase cases[] = {
+        {"pointer file missing",
+         [](Machine& m) { m.files.clear(); },
+         L"report.dat",
+         PointerFileNotFound,
+         {L"File not found", PointerFile, L"The system cannot find the file specified",
+          L"Reinstall"}},
+        {"pointer file missing, help asked for",
+         [](Machine& m) { m.files.clear(); },
+         L"-?",
+         PointerFileNotFound,
+         {L"File not found", PointerFile}},
+        {"pointer file empty",
+         [](Machine& m) { m.files[PointerFile] = ""; },
+         L"report.dat",
+         PointerFileEmpty,
+         {L"Input past end of file", PointerFile}},
+        {"pointer file of blanks",
+         [](Machine& m) { m.files[PointerFile] = "   "; },
+         L"-?",
+         PointerFileEmpty,
+         {L"Input past end of file", PointerFile}},
+        {"javaw.exe not there",
+         [](Machine& m) { m.launchError = 2; },
+         L"report.dat",
+         ApplicationNotStarted,
+         {L"Cannot start process", Javaw + JarArgument + L" -e report.dat",
+          L"The system cannot find the file specified", L"CreateProcessW, error 2"}},
+        {"command line too long for Windows",
+         [](Machine&) {},
+         std::wstring(32766, L'x'),
+         ApplicationNotStarted,
+         {L"Cannot start process",
+          std::to_wstring((Javaw + JarArgument + L" -e ").size() + 32766) + L" characters",
+          L"32766"}},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        c.arrange(machine());
+        EXPECT_EQ(Run(c.arguments), c.expectedStatus) << c.name;
+        EXPECT_TRUE(machine().launches.empty()) << c.name;
+        ASSERT_EQ(machine().reports.size(), 1u) << c.name;
+        for (const auto& mention : c.reportMentions) {
+            EXPECT_NE(machine().reports[0].find(mention), std::wstring::npos)
+                << c.name << ": report lacks [" << std::string(mention.begin(), mention.end())
+                << "]";
+        }
+        EXPECT_EQ(machine().events.back(), L"ReportFailure") << c.name;
+    }
+}
+
+TEST_F(MainSequence, HelpRequestStartsNothingEvenWithoutAJavaHome) {
+    const wchar_t* helpArguments[] = {L"-?", L"-?x", L"  -? report.dat"};
+    for (const auto* arguments : helpArguments) {
+        SetUp();
+        machine().registry32.clear();
+        EXPECT_EQ(Run(arguments), Success) << arguments;
+        EXPECT_TRUE(machine().launches.empty()) << arguments;
+        EXPECT_TRUE(machine().reports.empty()) << arguments;
+        EXPECT_NE(
+            std::find(machine().events.begin(), machine().events.end(), L"ReadFile " + PointerFile),
+            machine().events.end());
+    }
+}
+
+TEST(ExitStatus, EachKindOfFailureHasItsOwnNonZeroStatus) {
+    const int statuses[] = {ExitStatusFor(FailureKind::FileNotFound),
+                            ExitStatusFor(FailureKind::InputPastEndOfFile),
+                            ExitStatusFor(FailureKind::CannotStartProcess)};
+    for (const int status : statuses) {
+        EXPECT_NE(status, Success);
+        EXPECT_NE(status, UnexpectedFailure);
+        EXPECT_EQ(std::count(std::begin(statuses), std::end(statuses), status), 1);
+    }
+}
+
+} // namespace
