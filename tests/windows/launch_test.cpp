@@ -1,0 +1,259 @@
+// Runs the real Pelorin.exe in a throwaway installation: its own folder with JRE.pelorin, a Java
+// home whose bin\javaw.exe is the stand-in, a java.exe stand-in on the search path, and the
+// JavaHome value written to the registry.
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr DWORD RecordWaitMs = 15000;
+
+std::string Narrow(const std::wstring& text) {
+    return test::Utf8(text);
+}
+
+class LaunchTest : public ::testing::Test {
+protected:
+    void SetUp() override { Install(L"app"); }
+
+    // Lays out a fresh installation whose program folder has the given name.
+    void Install(const std::wstring& appFolder) {
+        const std::string testName =
+            ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        root = fs::temp_directory_path() / "pelorin-tests" / testName;
+        std::error_code ignored;
+        fs::remove_all(root, ignored);
+        app = root / appFolder;
+        home = root / "jre";
+        searchDir = root / "path";
+        dataDir = root / "data";
+        record = root / "record.bin";
+        for (const auto& dir : {app, home / "bin", searchDir, dataDir}) {
+            fs::create_directories(dir);
+        }
+        const fs::path build = test::BuildDirectory();
+        fs::copy_file(build / "Pelorin.exe", app / "Pelorin.exe");
+        fs::copy_file(build / "standin_java.exe", home / "bin" / "javaw.exe");
+        fs::copy_file(build / "standin_java.exe", searchDir / "java.exe");
+
+        SetEnvironmentVariableW(L"PELORIN_STANDIN_RECORD", record.c_str());
+        wchar_t path[32768];
+        const DWORD length = GetEnvironmentVariableW(L"PATH", path, 32768);
+        originalPath.assign(path, length);
+        SetEnvironmentVariableW(L"PATH", (searchDir.wstring() + L";" + originalPath).c_str());
+
+        key = std::make_unique<test::ScratchKey>("SOFTWARE\\PelorinTests\\" + testName);
+        WritePointerFile(key->path() + "\r\n");
+    }
+
+    void TearDown() override {
+        SetEnvironmentVariableW(L"PATH", originalPath.c_str());
+        SetEnvironmentVariableW(L"PELORIN_STANDIN_HOLD", nullptr);
+        key.reset();
+        std::error_code ignored;
+        fs::remove_all(root, ignored);
+    }
+
+    void WritePointerFile(const std::string& bytes) {
+        test::WriteBytes(app / "JRE.pelorin", bytes);
+    }
+
+    void SetJavaHome(REGSAM view = KEY_WOW64_32KEY, DWORD type = REG_SZ,
+                     const std::string& subKey = "") {
+        key->Set(view, subKey, "JavaHome", type, home.string() + std::string(1, '\0'));
+    }
+
+    test::RunResult Run(const std::wstring& afterProgramName) {
+        const fs::path exe = app / "Pelorin.exe";
+        return test::RunAndAnswer(exe, L"\"" + exe.wstring() + L"\"" + afterProgramName, dataDir);
+    }
+
+    std::wstring Primary(const std::wstring& tail) const {
+        return L"\"" + home.wstring() + L"\\bin\\javaw.exe\" -jar \"" + app.wstring() +
+               L"\\Virelt.jar\" " + tail;
+    }
+    std::wstring Fallback(const std::wstring& tail) const {
+        return L"java.exe -jar \"" + app.wstring() + L"\\Virelt.jar\" " + tail;
+    }
+
+    // The run ended with 0, showed nothing, and the stand-in at module got exactly command.
+    void ExpectLaunched(const test::RunResult& result, const fs::path& module,
+                        const std::wstring& command) {
+        EXPECT_EQ(result.exitCode, 0u);
+        EXPECT_TRUE(result.messageBoxes.empty());
+        const auto seen = test::WaitForRecord(record, RecordWaitMs);
+        ASSERT_TRUE(seen.has_value()) << "the Java runtime was not started";
+        EXPECT_EQ(Narrow(seen->commandLine), Narrow(command));
+        EXPECT_TRUE(fs::equivalent(seen->module, module)) << Narrow(seen->module);
+        EXPECT_TRUE(fs::equivalent(seen->directory, dataDir)) << Narrow(seen->directory);
+        EXPECT_EQ(seen->showState, L"1");
+        fs::remove(record);
+    }
+
+    fs::path root, app, home, searchDir, dataDir, record;
+    std::wstring originalPath;
+    std::unique_ptr<test::ScratchKey> key;
+};
+
+struct ArgumentCase {
+    const wchar_t* afterProgramName;
+    const wchar_t* expectedTail;
+};
+
+TEST_F(LaunchTest, StartsJavawWithExactlyTheDocumentedCommandLine) {
+    SetJavaHome();
+    const ArgumentCase cases[] = {
+        {L" report.dat", L" -e report.dat"},
+        {L"", L""},
+        {L"    ", L""},
+        {L"   -v  a.dat  ", L"-v  a.dat"},
+        {L" report.dat\t", L" -e report.dat\t"},
+        {L"\treport.dat", L" -e report.dat"},
+        {L" -s \"my file.dat\" out.html", L"-s \"my file.dat\" out.html"},
+        {L" \"C:\\My Data\\a,b.dat\"", L" -e \"C:\\My Data\\a,b.dat\""},
+        {L" \u65E5\u672C-\u00E9\u03A9.dat", L" -e \u65E5\u672C-\u00E9\u03A9.dat"},
+        {L" -h", L" -e -h"},
+        {L" /?", L" -e /?"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Narrow(c.afterProgramName));
+        ExpectLaunched(Run(c.afterProgramName), home / "bin" / "javaw.exe",
+                       Primary(c.expectedTail));
+    }
+}
+
+TEST_F(LaunchTest, ReadsJavaHomeFromEitherRegistryViewOrFallsBackToJavaExe) {
+    struct RegistryCase {
+        const char* name;
+        std::function<void()> arrange;
+        bool primary;
+    };
+    const RegistryCase cases[] = {
+        {"REG_SZ, 32-bit view", [&] { SetJavaHome(KEY_WOW64_32KEY); }, true},
+        {"REG_SZ, 64-bit view only", [&] { SetJavaHome(KEY_WOW64_64KEY); }, true},
+        {"REG_EXPAND_SZ", [&] { SetJavaHome(KEY_WOW64_32KEY, REG_EXPAND_SZ); }, false},
+        {"value missing",
+         [&] { key->Set(KEY_WOW64_32KEY, "", "Other", REG_SZ, home.string() + '\0'); }, false},
+        {"key missing", [] {}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        key = std::make_unique<test::ScratchKey>(key->path()); // drops what the last case wrote
+        c.arrange();
+        const auto result = Run(L" report.dat");
+        if (c.primary) {
+            ExpectLaunched(result, home / "bin" / "javaw.exe", Primary(L" -e report.dat"));
+        } else {
+            ExpectLaunched(result, searchDir / "java.exe", Fallback(L" -e report.dat"));
+        }
+    }
+}
+
+TEST_F(LaunchTest, TakesOnlyTheFirstItemOfThePointerFile) {
+    struct PointerCase {
+        std::string fileText; // $ stands for the test's key path
+        std::string subKey;   // where JavaHome is written, below the test's key
+    };
+    const PointerCase cases[] = {
+        {"\"$\\Java, Runtime\",second\r\n", "Java, Runtime"},
+        {"$\\Java Runtime 1.8\r\nnext line\r\n", "Java Runtime 1.8"},
+        {"    $\\Indented\r\n", "Indented"},
+        {"$\\First,$\\Second\r\n", "First"},
+        {"$\\No line end", "No line end"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fileText);
+        std::string text = c.fileText;
+        for (std::size_t at; (at = text.find('$')) != std::string::npos;) {
+            text.replace(at, 1, key->path());
+        }
+        WritePointerFile(text);
+        SetJavaHome(KEY_WOW64_32KEY, REG_SZ, c.subKey);
+        ExpectLaunched(Run(L" report.dat"), home / "bin" / "javaw.exe", Primary(L" -e report.dat"));
+    }
+}
+
+TEST_F(LaunchTest, KeepsAnExecutableDirectoryOutsideTheAnsiCodePageIntact) {
+    Install(L"app-\u00C5\u03A9\u65E5\u672C");
+    SetJavaHome();
+    ExpectLaunched(Run(L" report.dat"), home / "bin" / "javaw.exe", Primary(L" -e report.dat"));
+}
+
+TEST_F(LaunchTest, EachFailureShowsAReportEndsWithItsStatusAndStartsNothing) {
+    struct FailureCase {
+        const char* name;
+        std::function<void()> arrange;
+        DWORD exitCode;
+        std::function<std::vector<std::wstring>()> mentions;
+    };
+    const FailureCase cases[] = {
+        {"pointer file missing", [&] { fs::remove(app / "JRE.pelorin"); }, 2,
+         [&] {
+             return std::vector<std::wstring>{L"File not found", (app / "JRE.pelorin").wstring()};
+         }},
+        {"pointer file empty", [&] { WritePointerFile(""); }, 3,
+         [&] {
+             return std::vector<std::wstring>{L"Input past end of file",
+                                              (app / "JRE.pelorin").wstring()};
+         }},
+        {"javaw.exe missing under the Java home",
+         [&] {
+             SetJavaHome();
+             fs::remove(home / "bin" / "javaw.exe");
+         },
+         4,
+         [&] {
+             return std::vector<std::wstring>{L"Cannot start process", Primary(L" -e report.dat"),
+                                              L"CreateProcessW"};
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        c.arrange();
+        const auto result = Run(L" report.dat");
+        EXPECT_EQ(result.exitCode, c.exitCode);
+        ASSERT_EQ(result.messageBoxes.size(), 1u);
+        for (const auto& mention : c.mentions()) {
+            EXPECT_NE(result.messageBoxes[0].find(mention), std::wstring::npos)
+                << Narrow(result.messageBoxes[0]) << "\nlacks: " << Narrow(mention);
+        }
+        EXPECT_NE(result.standardError.find(Narrow(c.mentions()[0])), std::string::npos)
+            << "standard error: " << result.standardError;
+        EXPECT_FALSE(test::WaitForRecord(record, 1000).has_value()) << "something was started";
+    }
+}
+
+TEST_F(LaunchTest, HelpRequestStartsNothing) {
+    SetJavaHome();
+    const auto result = Run(L" -? report.dat");
+    EXPECT_EQ(result.exitCode, 0u);
+    EXPECT_FALSE(test::WaitForRecord(record, 1000).has_value());
+}
+
+TEST_F(LaunchTest, EndsWhileTheApplicationKeepsRunning) {
+    SetJavaHome();
+    const HANDLE release = CreateEventW(nullptr, TRUE, FALSE, L"PelorinTestsRelease");
+    ASSERT_NE(release, nullptr);
+    SetEnvironmentVariableW(L"PELORIN_STANDIN_HOLD", L"PelorinTestsRelease");
+    const auto result = Run(L" report.dat");
+    EXPECT_EQ(result.exitCode, 0u);
+    const auto seen = test::WaitForRecord(record, RecordWaitMs);
+    ASSERT_TRUE(seen.has_value());
+    const HANDLE application = OpenProcess(SYNCHRONIZE, FALSE, seen->processId);
+    ASSERT_NE(application, nullptr);
+    EXPECT_EQ(WaitForSingleObject(application, 0), static_cast<DWORD>(WAIT_TIMEOUT))
+        << "the application ended before Pelorin.exe returned";
+    SetEvent(release);
+    EXPECT_EQ(WaitForSingleObject(application, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
+    CloseHandle(application);
+    CloseHandle(release);
+}
+
+} // namespace

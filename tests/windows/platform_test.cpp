@@ -1,0 +1,128 @@
+// The Win32 platform layer in-process, against the real (or Wine's) system.
+#include "test_support.h"
+
+#include "platform/failure.h"
+#include "platform/platform.h"
+#include "platform/win32/win32_platform.h"
+#include "registry/registry.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct TextCase {
+    const wchar_t* input;
+    const wchar_t* expected;
+};
+
+TEST(Win32Platform, ArgumentsAfterProgramName) {
+    const TextCase cases[] = {
+        {L"Pelorin.exe report.dat", L"report.dat"},
+        {L"\"C:\\Program Files\\Virelt\\Pelorin.exe\" -v a.dat", L"-v a.dat"},
+        {L"\"C:\\Program Files\\Virelt\\Pelorin.exe\"", L""},
+        {L"\"C:\\Program Files\\Virelt\\Pelorin.exe\"report.dat", L"report.dat"},
+        {L"Pelorin.exe", L""},
+        {L"Pelorin.exe\treport.dat\t", L"report.dat\t"},
+        {L"Pelorin.exe  \t  a  b  ", L"a  b  "},
+        {L"Pelorin.exe \"quoted arg\" x", L"\"quoted arg\" x"},
+        {L"\"unclosed name", L""},
+        {L"", L""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(platform::win32::ArgumentsAfterProgramName(c.input), c.expected)
+            << test::Utf8(c.input);
+    }
+}
+
+TEST(Win32Platform, DirectoryOfAModulePath) {
+    const TextCase cases[] = {
+        {L"C:\\Program Files\\Virelt\\Pelorin.exe", L"C:\\Program Files\\Virelt"},
+        {L"C:\\Pelorin.exe", L"C:"},
+        {L"\\\\server\\share\\Pelorin.exe", L"\\\\server\\share"},
+        {L"Pelorin.exe", L""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(platform::win32::DirectoryOf(c.input), c.expected) << test::Utf8(c.input);
+    }
+}
+
+TEST(Win32Platform, ExecutableDirectoryHoldsTheRunningProgram) {
+    EXPECT_EQ(std::filesystem::path(platform::ExecutableDirectory()), test::BuildDirectory());
+}
+
+TEST(Win32Platform, ReadFileBytesGivesTheBytesOrAFileNotFoundFailure) {
+    const auto path = std::filesystem::temp_directory_path() / L"pelorin-read-\u00E9.bin";
+    const std::string bytes("first,\"second\"\r\n\0\xFF", 18);
+    test::WriteBytes(path, bytes);
+    EXPECT_EQ(platform::ReadFileBytes(path.wstring()), bytes);
+    std::filesystem::remove(path);
+    try {
+        platform::ReadFileBytes(path.wstring());
+        ADD_FAILURE() << "a missing file was read";
+    } catch (const Failure& failure) {
+        EXPECT_EQ(failure.kind, FailureKind::FileNotFound);
+        EXPECT_EQ(failure.subject, path.wstring());
+        EXPECT_EQ(failure.api, L"CreateFileW");
+        EXPECT_EQ(failure.systemCode, static_cast<std::uint32_t>(ERROR_FILE_NOT_FOUND));
+        EXPECT_FALSE(failure.systemText.empty());
+    }
+}
+
+TEST(Win32Platform, LaunchProcessOfAMissingProgramFails) {
+    const std::wstring command = L"\"C:\\nowhere\\javaw.exe\" -jar \"C:\\x\\Virelt.jar\" ";
+    try {
+        platform::LaunchProcess(command, SW_SHOWNORMAL);
+        ADD_FAILURE() << "a missing program was started";
+    } catch (const Failure& failure) {
+        EXPECT_EQ(failure.kind, FailureKind::CannotStartProcess);
+        EXPECT_EQ(failure.subject, command);
+        EXPECT_EQ(failure.api, L"CreateProcessW");
+        EXPECT_NE(failure.systemCode, 0u);
+        EXPECT_FALSE(failure.systemText.empty());
+    }
+}
+
+TEST(Win32Platform, AnsiConversionsRoundTripTheCodePage) {
+    const std::string ansi = "SOFTWARE\\Java Runtime, 1.8";
+    EXPECT_EQ(platform::WideToAnsi(platform::AnsiToWide(ansi)), ansi);
+    EXPECT_EQ(platform::AnsiToWide(""), L"");
+}
+
+// ReadRegistryString against values written for real, of every type and in both views.
+TEST(RegistryOnThisSystem, ReadsOnlyRegSzValues) {
+    const test::ScratchKey key("SOFTWARE\\PelorinTests\\RegistryOnThisSystem");
+    struct ValueCase {
+        const char* name;
+        REGSAM view;
+        DWORD type;
+        std::string bytes;
+        std::optional<std::wstring> expected;
+    };
+    const std::string longValue(100000, 'j');
+    const ValueCase cases[] = {
+        {"Sz", KEY_WOW64_32KEY, REG_SZ, std::string("C:\\Java\0", 8), L"C:\\Java"},
+        {"Sz64", KEY_WOW64_64KEY, REG_SZ, std::string("C:\\J64\0", 7), L"C:\\J64"},
+        {"Empty", KEY_WOW64_32KEY, REG_SZ, std::string("\0", 1), L""},
+        {"EmbeddedNul", KEY_WOW64_32KEY, REG_SZ, std::string("C:\\A\0B\0", 7), L"C:\\A"},
+        {"Expand", KEY_WOW64_32KEY, REG_EXPAND_SZ, std::string("C:\\Java\0", 8), std::nullopt},
+        {"Multi", KEY_WOW64_32KEY, REG_MULTI_SZ, std::string("C:\\Java\0\0", 9), std::nullopt},
+        {"Binary", KEY_WOW64_32KEY, REG_BINARY, "C:\\Java", std::nullopt},
+        {"Dword", KEY_WOW64_32KEY, REG_DWORD, std::string(4, '\1'), std::nullopt},
+        {"Long", KEY_WOW64_32KEY, REG_SZ, longValue + '\0',
+         std::wstring(longValue.begin(), longValue.end())},
+        {"Missing", KEY_WOW64_32KEY, REG_NONE, "", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        if (std::string(c.name) != "Missing") {
+            key.Set(c.view, c.name, "JavaHome", c.type, c.bytes);
+        }
+        const std::string path = key.path() + "\\" + c.name;
+        EXPECT_EQ(modRegAccess::ReadRegistryString(modRegAccess::HKEY_LOCAL_MACHINE_ROOT,
+                                                   std::wstring(path.begin(), path.end()),
+                                                   L"JavaHome"),
+                  c.expected)
+            << c.name;
+    }
+}
+
+} // namespace

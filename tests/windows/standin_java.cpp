@@ -1,0 +1,71 @@
+// A stand-in for the Java runtime's launchers. It writes down how it was started, into the file
+// named by PELORIN_STANDIN_RECORD: its own path, its command line, its working directory, its
+// start-up show state and its process id, each followed by a NUL. When PELORIN_STANDIN_HOLD names
+// an event, it then keeps running until that event is set.
+#include <windows.h>
+
+#include <string>
+
+namespace {
+
+std::wstring Environment(const wchar_t* name) {
+    std::wstring value(32768, L'\0');
+    const DWORD length = GetEnvironmentVariableW(name, value.data(), 32768);
+    value.resize(length < 32768 ? length : 0);
+    return value;
+}
+
+std::wstring ModulePath() {
+    std::wstring path(32768, L'\0');
+    path.resize(GetModuleFileNameW(nullptr, path.data(), 32768));
+    return path;
+}
+
+std::wstring CurrentDirectory() {
+    std::wstring path(32768, L'\0');
+    path.resize(GetCurrentDirectoryW(32768, path.data()));
+    return path;
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    const std::wstring recordPath = Environment(L"PELORIN_STANDIN_RECORD");
+    if (recordPath.empty()) {
+        return 3;
+    }
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    GetStartupInfoW(&startup);
+    const std::wstring showState = (startup.dwFlags & STARTF_USESHOWWINDOW) != 0
+                                       ? std::to_wstring(startup.wShowWindow)
+                                       : std::wstring(L"none");
+    std::wstring record;
+    for (const std::wstring& field :
+         {ModulePath(), std::wstring(GetCommandLineW()), CurrentDirectory(), showState,
+          std::to_wstring(GetCurrentProcessId())}) {
+        record += field;
+        record.push_back(L'\0');
+    }
+    // Written beside the record and then renamed, so a reader never sees half of it.
+    const std::wstring partial = recordPath + L".partial";
+    const HANDLE file = CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return 4;
+    }
+    DWORD written = 0;
+    WriteFile(file, record.data(), static_cast<DWORD>(record.size() * sizeof(wchar_t)), &written,
+              nullptr);
+    CloseHandle(file);
+    MoveFileExW(partial.c_str(), recordPath.c_str(), MOVEFILE_REPLACE_EXISTING);
+
+    const std::wstring hold = Environment(L"PELORIN_STANDIN_HOLD");
+    if (!hold.empty()) {
+        if (const HANDLE event = OpenEventW(SYNCHRONIZE, FALSE, hold.c_str())) {
+            WaitForSingleObject(event, 30000);
+            CloseHandle(event);
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,196 @@
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+namespace test {
+
+std::filesystem::path BuildDirectory() {
+    std::wstring path(32768, L'\0');
+    path.resize(GetModuleFileNameW(nullptr, path.data(), 32768));
+    return std::filesystem::path(path).parent_path();
+}
+
+std::string Utf8(const std::wstring& text) {
+    const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                           nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(),
+                        length, nullptr, nullptr);
+    return bytes;
+}
+
+void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out << bytes;
+    ASSERT_TRUE(out.good()) << path;
+}
+
+std::optional<StandInRecord> WaitForRecord(const std::filesystem::path& path, DWORD timeoutMs) {
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    while (!std::filesystem::exists(path)) {
+        if (GetTickCount64() > deadline) {
+            return std::nullopt;
+        }
+        Sleep(50);
+    }
+    std::ifstream in(path, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::wstring text(bytes.size() / sizeof(wchar_t), L'\0');
+    std::memcpy(text.data(), bytes.data(), text.size() * sizeof(wchar_t));
+    std::vector<std::wstring> fields;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find(L'\0', start)) != std::wstring::npos; start = end + 1) {
+        fields.push_back(text.substr(start, end - start));
+    }
+    if (fields.size() != 5) {
+        return std::nullopt;
+    }
+    return StandInRecord{fields[0], fields[1], fields[2], fields[3],
+                         static_cast<DWORD>(std::stoul(fields[4]))};
+}
+
+namespace {
+
+struct WindowSearch {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK FindMessageBox(HWND window, LPARAM parameter) {
+    auto* search = reinterpret_cast<WindowSearch*>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    wchar_t className[64] = {};
+    GetClassNameW(window, className, 64);
+    if (owner == search->processId && IsWindowVisible(window) &&
+        std::wstring(className) == L"#32770") {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+struct BoxContent {
+    std::wstring text;
+    HWND button = nullptr;
+};
+
+BOOL CALLBACK ReadBoxChild(HWND child, LPARAM parameter) {
+    auto* content = reinterpret_cast<BoxContent*>(parameter);
+    wchar_t className[64] = {};
+    GetClassNameW(child, className, 64);
+    std::wstring text(GetWindowTextLengthW(child) + 1, L'\0');
+    text.resize(GetWindowTextW(child, text.data(), static_cast<int>(text.size())));
+    if (std::wstring(className) == L"Button") {
+        content->button = child;
+    } else if (std::wstring(className) == L"Static" && text.size() > content->text.size()) {
+        content->text = text;
+    }
+    return TRUE;
+}
+
+// What is waiting in the pipe now. Reading to its end could wait on a child of the program that
+// was handed the same standard error.
+std::string ReadAvailable(HANDLE pipe) {
+    std::string bytes;
+    char chunk[4096];
+    DWORD available = 0;
+    DWORD read = 0;
+    while (PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) && available > 0 &&
+           ReadFile(pipe, chunk, sizeof chunk, &read, nullptr) && read > 0) {
+        bytes.append(chunk, read);
+    }
+    return bytes;
+}
+
+} // namespace
+
+RunResult RunAndAnswer(const std::filesystem::path& program, const std::wstring& commandLine,
+                       const std::filesystem::path& directory) {
+    RunResult result;
+    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+    HANDLE errorRead = nullptr;
+    HANDLE errorWrite = nullptr;
+    if (!CreatePipe(&errorRead, &errorWrite, &inheritable, 1 << 16)) {
+        ADD_FAILURE() << "CreatePipe failed";
+        return result;
+    }
+    SetHandleInformation(errorRead, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+    startup.hStdError = errorWrite;
+    PROCESS_INFORMATION process{};
+    std::wstring writable = commandLine;
+    const BOOL started = CreateProcessW(program.c_str(), writable.data(), nullptr, nullptr, TRUE, 0,
+                                        nullptr, directory.c_str(), &startup, &process);
+    CloseHandle(errorWrite);
+    if (!started) {
+        ADD_FAILURE() << "could not start " << program << ": error " << GetLastError();
+        CloseHandle(errorRead);
+        return result;
+    }
+    const ULONGLONG deadline = GetTickCount64() + 60000;
+    while (WaitForSingleObject(process.hProcess, 100) == WAIT_TIMEOUT) {
+        WindowSearch search{process.dwProcessId, nullptr};
+        EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&search));
+        if (search.found != nullptr) {
+            BoxContent content;
+            EnumChildWindows(search.found, ReadBoxChild, reinterpret_cast<LPARAM>(&content));
+            wchar_t caption[64] = {};
+            GetWindowTextW(search.found, caption, 64);
+            EXPECT_EQ(std::wstring(caption), L"Pelorin");
+            result.messageBoxes.push_back(content.text);
+            if (content.button != nullptr) {
+                SendMessageW(content.button, BM_CLICK, 0, 0);
+            }
+            WaitForSingleObject(process.hProcess, 2000);
+        }
+        if (GetTickCount64() > deadline) {
+            ADD_FAILURE() << "Pelorin.exe did not end within 60 seconds";
+            TerminateProcess(process.hProcess, 99);
+            break;
+        }
+    }
+    GetExitCodeProcess(process.hProcess, &result.exitCode);
+    result.standardError = ReadAvailable(errorRead);
+    CloseHandle(errorRead);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return result;
+}
+
+ScratchKey::~ScratchKey() {
+    for (const REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path_.c_str(), 0, KEY_ALL_ACCESS | view, &key) ==
+            ERROR_SUCCESS) {
+            RegDeleteTreeA(key, nullptr);
+            RegCloseKey(key);
+            RegDeleteKeyExA(HKEY_LOCAL_MACHINE, path_.c_str(), view, 0);
+        }
+    }
+}
+
+void ScratchKey::Set(REGSAM view, const std::string& subKey, const std::string& name, DWORD type,
+                     const std::string& bytes) const {
+    const std::string full = subKey.empty() ? path_ : path_ + "\\" + subKey;
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, full.c_str(), 0, nullptr, 0,
+                              KEY_ALL_ACCESS | view, nullptr, &key, nullptr),
+              ERROR_SUCCESS)
+        << full;
+    EXPECT_EQ(RegSetValueExA(key, name.c_str(), 0, type,
+                             reinterpret_cast<const BYTE*>(bytes.data()),
+                             static_cast<DWORD>(bytes.size())),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+} // namespace test

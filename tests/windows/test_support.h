@@ -1,0 +1,59 @@
+// Helpers for the tests that run the real Pelorin.exe under Windows (or Wine).
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace test {
+
+// The directory of the running test program, where the build puts Pelorin.exe and the stand-in.
+std::filesystem::path BuildDirectory();
+
+// UTF-8, so that test messages show any text whole.
+std::string Utf8(const std::wstring& text);
+
+void WriteBytes(const std::filesystem::path& path, const std::string& bytes);
+
+// What the stand-in Java runtime wrote down about how it was started.
+struct StandInRecord {
+    std::wstring module;
+    std::wstring commandLine;
+    std::wstring directory;
+    std::wstring showState;
+    DWORD processId = 0;
+};
+// Waits up to timeoutMs for the record to appear.
+std::optional<StandInRecord> WaitForRecord(const std::filesystem::path& path, DWORD timeoutMs);
+
+struct RunResult {
+    DWORD exitCode = STILL_ACTIVE;
+    std::vector<std::wstring> messageBoxes; // text of each message box, in order shown
+    std::string standardError;              // what the program wrote to standard error
+};
+// Starts program with exactly this command line in directory, answers each message box it shows
+// by pressing its button, and waits for it to end.
+RunResult RunAndAnswer(const std::filesystem::path& program, const std::wstring& commandLine,
+                       const std::filesystem::path& directory);
+
+// A key below HKEY_LOCAL_MACHINE that the test owns, deleted from both views at the end.
+class ScratchKey {
+public:
+    explicit ScratchKey(std::string path) : path_(std::move(path)) {}
+    ~ScratchKey();
+    ScratchKey(const ScratchKey&) = delete;
+    ScratchKey& operator=(const ScratchKey&) = delete;
+    const std::string& path() const { return path_; }
+    // Writes the value in one view: KEY_WOW64_32KEY or KEY_WOW64_64KEY.
+    void Set(REGSAM view, const std::string& subKey, const std::string& name, DWORD type,
+             const std::string& bytes) const;
+
+private:
+    std::string path_;
+};
+
+} // namespace test
