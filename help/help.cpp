@@ -1,7 +1,12 @@
 #include "help/help.h"
 
+#include "help/frm_pelorin.h"
+#include "platform/platform.h"
+
 bool IsHelpRequest(const std::wstring& argLine) {
     return argLine.starts_with(L"-?");
 }
 
-void ShowHelpModal() {}
+void ShowHelpModal() {
+    platform::ShowModalForm(frmPelorin::Describe());
+}

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -36,6 +38,54 @@ void RegistryCloseKey(RegistryKey key);
 // platform's usual way) with the given window show state, and returns its identifier without
 // waiting. Throws Failure (CannotStartProcess).
 std::uint32_t LaunchProcess(const std::wstring& commandLine, int showState);
+
+// A window of the program's own, described in twips (1/1440 inch) so that it looks the same at
+// every DPI; the platform converts with the window's DPI.
+struct TwipsRect {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+
+enum class ControlKind {
+    ReadOnlyText, // multi-line, locked against editing, no scroll bars
+    PushButton,
+};
+
+struct FormControl {
+    int id = 0;
+    std::wstring name;
+    ControlKind kind = ControlKind::PushButton;
+    TwipsRect bounds;
+    std::wstring caption;  // a button's caption; & marks its access key
+    std::wstring fontName; // empty: the platform's default for the kind of control
+    int fontHundredthsOfPoint = 0;
+};
+
+// What event handlers can do with a form while it is shown.
+class ModalForm {
+public:
+    virtual ~ModalForm() = default;
+    virtual std::wstring ControlText(int controlId) const = 0;
+    virtual void SetControlText(int controlId, const std::wstring& text) = 0;
+    // Closes the form; the modal show returns.
+    virtual void Unload() = 0;
+};
+
+struct FormDescription {
+    std::wstring caption;
+    int clientWidth = 0; // twips
+    int clientHeight = 0;
+    std::vector<FormControl> controls;    // in tab order
+    std::function<void(ModalForm&)> load; // runs before the form is first drawn
+    std::function<void(ModalForm&, int controlId)> click;
+};
+
+// Shows the form modally, with a fixed dialog border, the close box, the application icon and no
+// entry in the task bar, where the window system places new windows. Returns when it is unloaded
+// by a handler or by its close box.
+void ShowModalForm(const FormDescription& form);
 
 // Tells the user that the run failed, with the report text. Blocks until acknowledged.
 void ReportFailure(const std::wstring& report);

@@ -52,3 +52,23 @@ use_wine_prefix() {
         "$WINESERVER" -w
     fi
 }
+
+# Builds Pelorin.exe and lays out a demo installation in build/demo, with JavaHome set in its own
+# Wine prefix, and points the stand-in runtime's record at build/demo/record.bin. Needs a display.
+make_demo() {
+    cmake --preset windows >/dev/null
+    cmake --build --preset windows --target Pelorin standin_java >/dev/null
+    demo=$PWD/build/demo
+    rm -rf "$demo/Virelt" "$demo/Java" "$demo/record.bin"
+    mkdir -p "$demo/Virelt" "$demo/Java/bin"
+    cp build/windows/Pelorin.exe "$demo/Virelt/"
+    cp build/windows/standin_java.exe "$demo/Java/bin/javaw.exe"
+    echo "stand-in for the application archive" >"$demo/Virelt/Virelt.jar"
+    local key='SOFTWARE\Virelt Demo\Java Runtime'
+    printf '%s\r\n' "$key" >"$demo/Virelt/JRE.pelorin"
+    use_wine_prefix "$demo/wineprefix"
+    javaHome=$("$WINE" winepath -w "$demo/Java" 2>/dev/null | tr -d '\r')
+    "$WINE" reg add "HKLM\\$key" /v JavaHome /t REG_SZ /d "$javaHome" /f /reg:32 >/dev/null 2>&1
+    export PELORIN_STANDIN_RECORD
+    PELORIN_STANDIN_RECORD=$("$WINE" winepath -w "$demo/record.bin" 2>/dev/null | tr -d '\r')
+}

@@ -3,7 +3,6 @@
 #include "platform/failure.h"
 
 #include <algorithm>
-#include <cwctype>
 
 namespace memory_platform {
 namespace {
@@ -175,6 +174,40 @@ std::uint32_t LaunchProcess(const std::wstring& commandLine, int showState) {
     machine.launches.push_back(commandLine);
     machine.launchShowStates.push_back(showState);
     return 4242;
+}
+
+namespace {
+
+class MemoryForm : public ModalForm {
+public:
+    std::wstring ControlText(int controlId) const override {
+        const auto text = texts.find(controlId);
+        return text == texts.end() ? std::wstring() : text->second;
+    }
+    void SetControlText(int controlId, const std::wstring& text) override {
+        texts[controlId] = text;
+    }
+    void Unload() override { unloaded = true; }
+
+    std::map<int, std::wstring> texts;
+    bool unloaded = false;
+};
+
+} // namespace
+
+void ShowModalForm(const FormDescription& description) {
+    memory_platform::Machine& machine = TheMachine();
+    machine.events.push_back(L"ShowModalForm " + description.caption);
+    MemoryForm form;
+    if (description.load) {
+        description.load(form);
+    }
+    if (machine.formAnswer == 0) {
+        form.Unload();
+    } else if (description.click) {
+        description.click(form, machine.formAnswer);
+    }
+    machine.shownForms.push_back({description, form.texts, form.unloaded});
 }
 
 void ReportFailure(const std::wstring& report) {

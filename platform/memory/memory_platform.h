@@ -7,8 +7,6 @@
 #include <cstdint>
 #include <functional>
 #include <map>
-#include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -41,6 +39,16 @@ struct Machine {
 
     // When not 0, LaunchProcess fails with this system error code.
     std::uint32_t launchError = 0;
+
+    // How the user answers a shown form: 0 closes it with its close box, any other number clicks
+    // the control of that id.
+    int formAnswer = 0;
+    struct ShownForm {
+        platform::FormDescription description;
+        std::map<int, std::wstring> texts; // control texts when the user answered
+        bool unloaded = false;             // false: the answer left the form open
+    };
+    std::vector<ShownForm> shownForms;
 
     // What happened, in order: one line per call.
     std::vector<std::wstring> events;

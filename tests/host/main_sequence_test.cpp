@@ -158,17 +158,21 @@ TEST_F(MainSequence, EachFailureReportsAndStartsNothing) {
     }
 }
 
-TEST_F(MainSequence, HelpRequestStartsNothingEvenWithoutAJavaHome) {
-    const wchar_t* helpArguments[] = {L"-?", L"-?x", L"  -? report.dat"};
+TEST_F(MainSequence, HelpRequestShowsTheUsageWindowAndStartsNothing) {
+    const wchar_t* helpArguments[] = {L"-?", L"-?x", L"  -? report.dat", L"-?-e x"};
     for (const auto* arguments : helpArguments) {
         SetUp();
-        machine().registry32.clear();
+        machine().registry32.clear(); // no usable key: the window is shown all the same
         EXPECT_EQ(Run(arguments), Success) << arguments;
         EXPECT_TRUE(machine().launches.empty()) << arguments;
         EXPECT_TRUE(machine().reports.empty()) << arguments;
-        EXPECT_NE(
-            std::find(machine().events.begin(), machine().events.end(), L"ReadFile " + PointerFile),
-            machine().events.end());
+        ASSERT_EQ(machine().shownForms.size(), 1u) << arguments;
+        EXPECT_TRUE(machine().shownForms[0].unloaded);
+        const auto& events = machine().events;
+        const auto read = std::find(events.begin(), events.end(), L"ReadFile " + PointerFile);
+        const auto shown = std::find(events.begin(), events.end(), L"ShowModalForm Pelorin");
+        EXPECT_LT(read, shown) << "the pointer file is read before the window is shown";
+        EXPECT_EQ(shown + 1, events.end()) << "nothing happens after the window is closed";
     }
 }
 

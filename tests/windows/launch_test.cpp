@@ -230,13 +230,6 @@ TEST_F(LaunchTest, EachFailureShowsAReportEndsWithItsStatusAndStartsNothing) {
     }
 }
 
-TEST_F(LaunchTest, HelpRequestStartsNothing) {
-    SetJavaHome();
-    const auto result = Run(L" -? report.dat");
-    EXPECT_EQ(result.exitCode, 0u);
-    EXPECT_FALSE(test::WaitForRecord(record, 1000).has_value());
-}
-
 TEST_F(LaunchTest, EndsWhileTheApplicationKeepsRunning) {
     SetJavaHome();
     const HANDLE release = CreateEventW(nullptr, TRUE, FALSE, L"PelorinTestsRelease");

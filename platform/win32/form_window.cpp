@@ -1,0 +1,260 @@
+#include "platform/win32/form_window.h"
+
+#include "resources/resource_ids.h"
+
+namespace platform::win32 {
+namespace {
+
+constexpr wchar_t FormClassName[] = L"PelorinForm";
+constexpr int TwipsPerInch = 1440;
+constexpr int HundredthsOfPointPerInch = 7200;
+
+// Per-window DPI functions exist from Windows 10 on; older systems have one DPI for the session.
+template <typename Function> Function User32Function(const char* name) {
+    return reinterpret_cast<Function>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+}
+
+UINT DpiOf(HWND window) {
+    using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = User32Function<GetDpiForWindowFunction>("GetDpiForWindow");
+    if (getDpiForWindow != nullptr && window != nullptr) {
+        if (const UINT dpi = getDpiForWindow(window)) {
+            return dpi;
+        }
+    }
+    const HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? static_cast<UINT>(dpi) : 96;
+}
+
+void AdjustForDpi(RECT& rect, DWORD style, DWORD exStyle, UINT dpi) {
+    using AdjustFunction = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+    static const auto adjustForDpi = User32Function<AdjustFunction>("AdjustWindowRectExForDpi");
+    if (adjustForDpi == nullptr || !adjustForDpi(&rect, style, FALSE, exStyle, dpi)) {
+        AdjustWindowRectEx(&rect, style, FALSE, exStyle);
+    }
+}
+
+// The system's message font at the given DPI: the platform's default for push buttons.
+HFONT CreateMessageFont(UINT dpi) {
+    using ParametersFunction = BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT);
+    static const auto forDpi = User32Function<ParametersFunction>("SystemParametersInfoForDpi");
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    const bool scaled =
+        forDpi != nullptr && forDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi);
+    if (!scaled) {
+        SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+        metrics.lfMessageFont.lfHeight =
+            MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi), DpiOf(nullptr));
+    }
+    return CreateFontIndirectW(&metrics.lfMessageFont);
+}
+
+HFONT CreateNamedFont(const FormControl& control, UINT dpi) {
+    LOGFONTW font{};
+    font.lfHeight =
+        -MulDiv(control.fontHundredthsOfPoint, static_cast<int>(dpi), HundredthsOfPointPerInch);
+    font.lfWeight = FW_NORMAL;
+    font.lfCharSet = DEFAULT_CHARSET;
+    font.lfQuality = DEFAULT_QUALITY;
+    lstrcpynW(font.lfFaceName, control.fontName.c_str(), LF_FACESIZE);
+    return CreateFontIndirectW(&font);
+}
+
+int Pixels(int twips, UINT dpi) {
+    return MulDiv(twips, static_cast<int>(dpi), TwipsPerInch);
+}
+
+constexpr DWORD FormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD FormExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+
+void RegisterFormClass() {
+    static const bool registered = [] {
+        WNDCLASSEXW windowClass{};
+        windowClass.cbSize = sizeof windowClass;
+        windowClass.lpfnWndProc = DefWindowProcW;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        windowClass.lpszClassName = FormClassName;
+        return RegisterClassExW(&windowClass) != 0;
+    }();
+    (void)registered;
+}
+
+} // namespace
+
+FormWindow::FormWindow(const FormDescription& description) : description_(description) {
+    RegisterFormClass();
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    // A window owned by a hidden window stays out of the task bar.
+    owner_ = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance,
+                             nullptr);
+    window_ =
+        CreateWindowExW(FormExStyle, FormClassName, description.caption.c_str(), FormStyle,
+                        CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, owner_, nullptr, instance, nullptr);
+    if (window_ == nullptr) {
+        return;
+    }
+    SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FormWindow::WindowProc));
+
+    bigIcon_ =
+        static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(PELORIN_ICON), IMAGE_ICON,
+                                      GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
+    smallIcon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(PELORIN_ICON), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON),
+                                               GetSystemMetrics(SM_CYSMICON), 0));
+    SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
+    SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+
+    for (const FormControl& control : description.controls) {
+        const bool text = control.kind == ControlKind::ReadOnlyText;
+        const DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP |
+                            (text ? ES_MULTILINE | ES_READONLY : BS_PUSHBUTTON);
+        controls_[control.id] = CreateWindowExW(
+            text ? WS_EX_CLIENTEDGE : 0, text ? L"EDIT" : L"BUTTON", control.caption.c_str(), style,
+            0, 0, 0, 0, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
+            instance, nullptr);
+    }
+    Layout(DpiOf(window_));
+    if (description.load) {
+        description.load(*this);
+    }
+}
+
+FormWindow::~FormWindow() {
+    if (window_ != nullptr && IsWindow(window_)) {
+        DestroyWindow(window_);
+    }
+    if (owner_ != nullptr) {
+        DestroyWindow(owner_);
+    }
+    for (const auto& [id, font] : fonts_) {
+        DeleteObject(font);
+    }
+    for (const HICON icon : {bigIcon_, smallIcon_}) {
+        if (icon != nullptr) {
+            DestroyIcon(icon);
+        }
+    }
+}
+
+void FormWindow::Layout(UINT dpi) {
+    RECT frame{0, 0, Pixels(description_.clientWidth, dpi), Pixels(description_.clientHeight, dpi)};
+    AdjustForDpi(frame, FormStyle, FormExStyle, dpi);
+    SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+    HWND previous = HWND_TOP;
+    for (const FormControl& control : description_.controls) {
+        const HWND child = controls_[control.id];
+        SetWindowPos(child, previous, Pixels(control.bounds.left, dpi),
+                     Pixels(control.bounds.top, dpi), Pixels(control.bounds.width, dpi),
+                     Pixels(control.bounds.height, dpi), SWP_NOACTIVATE);
+        previous = child; // the z-order is the tab order
+        const HFONT font =
+            control.fontName.empty() ? CreateMessageFont(dpi) : CreateNamedFont(control, dpi);
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+        if (const auto old = fonts_.find(control.id); old != fonts_.end()) {
+            DeleteObject(old->second);
+        }
+        fonts_[control.id] = font;
+    }
+}
+
+void FormWindow::ShowModal() {
+    if (window_ == nullptr || unloaded_) {
+        return;
+    }
+    ShowWindow(window_, SW_SHOWNORMAL);
+    SetForegroundWindow(window_);
+    if (!description_.controls.empty()) {
+        SetFocus(controls_[description_.controls.front().id]);
+    }
+    MSG message;
+    while (!unloaded_ && GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (!IsDialogMessageW(window_, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+}
+
+HWND FormWindow::Control(int controlId) const {
+    const auto control = controls_.find(controlId);
+    return control == controls_.end() ? nullptr : control->second;
+}
+
+std::wstring FormWindow::ControlText(int controlId) const {
+    const HWND control = Control(controlId);
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+void FormWindow::SetControlText(int controlId, const std::wstring& text) {
+    SetWindowTextW(Control(controlId), text.c_str());
+}
+
+void FormWindow::Unload() {
+    if (!unloaded_ && window_ != nullptr) {
+        DestroyWindow(window_);
+    }
+}
+
+LRESULT CALLBACK FormWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* form = reinterpret_cast<FormWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    return form != nullptr ? form->HandleMessage(message, wParam, lParam)
+                           : DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT FormWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_COMMAND:
+        if (HIWORD(wParam) == BN_CLICKED && description_.click &&
+            reinterpret_cast<HWND>(lParam) != nullptr) {
+            description_.click(*this, LOWORD(wParam));
+            return 0;
+        }
+        break;
+    case WM_CTLCOLORSTATIC: {
+        // A locked text box keeps the look of a text box rather than the greyed read-only look.
+        const HDC dc = reinterpret_cast<HDC>(wParam);
+        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+        SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+    }
+    case WM_DPICHANGED: {
+        const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+        SetWindowPos(window_, nullptr, suggested->left, suggested->top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        Layout(HIWORD(wParam));
+        return 0;
+    }
+    case WM_CLOSE:
+        Unload();
+        return 0;
+    case WM_DESTROY:
+        unloaded_ = true;
+        break;
+    default:
+        break;
+    }
+    return DefWindowProcW(window_, message, wParam, lParam);
+}
+
+} // namespace platform::win32
+
+namespace platform {
+
+void ShowModalForm(const FormDescription& form) {
+    win32::FormWindow window(form);
+    window.ShowModal();
+}
+
+} // namespace platform

@@ -1,0 +1,305 @@
+// The usage window of the real Pelorin.exe -?, found on screen as a user would see it, and the
+// same form built in-process for what only its own process can read: fonts and icons.
+#include "test_support.h"
+
+#include "help/frm_pelorin.h"
+#include "platform/win32/form_window.h"
+#include "resources/resource_ids.h"
+#include "tests/expected_usage_text.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct PixelRect {
+    int left, top, width, height;
+    bool operator==(const PixelRect&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const PixelRect& r) {
+    return out << "(" << r.left << ", " << r.top << ") " << r.width << " x " << r.height;
+}
+
+// A twips rectangle in pixels at the given DPI.
+PixelRect At(int dpi, int left, int top, int width, int height) {
+    return {MulDiv(left, dpi, 1440), MulDiv(top, dpi, 1440), MulDiv(width, dpi, 1440),
+            MulDiv(height, dpi, 1440)};
+}
+
+PixelRect ClientBoundsOf(HWND child) {
+    RECT rect;
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
+    return {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+}
+
+std::wstring ClassOf(HWND window) {
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    return name;
+}
+
+// Asked of the window itself: for another process's controls GetWindowText gives only captions.
+std::wstring TextOf(HWND window) {
+    const auto length = static_cast<std::size_t>(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0));
+    std::wstring text(length + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
+    return text;
+}
+
+class HelpWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root = fs::temp_directory_path() / "pelorin-help-tests";
+        std::error_code ignored;
+        fs::remove_all(root, ignored);
+        fs::create_directories(root / "app");
+        fs::copy_file(test::BuildDirectory() / "Pelorin.exe", root / "app" / "Pelorin.exe");
+        fs::copy_file(test::BuildDirectory() / "standin_java.exe", root / "app" / "java.exe");
+        // A pointer file that leads nowhere: the window is shown all the same.
+        test::WriteBytes(root / "app" / "JRE.pelorin", "SOFTWARE\\PelorinTests\\None\r\n");
+        SetEnvironmentVariableW(L"PELORIN_STANDIN_RECORD", (root / "record.bin").c_str());
+    }
+    void TearDown() override {
+        if (process.hProcess != nullptr) {
+            TerminateProcess(process.hProcess, 99);
+            CloseHandle(process.hProcess);
+            CloseHandle(process.hThread);
+        }
+        std::error_code ignored;
+        fs::remove_all(root, ignored);
+    }
+
+    // Starts Pelorin.exe -? and waits for its window.
+    HWND ShowUsageWindow() {
+        const fs::path exe = root / "app" / "Pelorin.exe";
+        std::wstring command = L"\"" + exe.wstring() + L"\" -?";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                            root.c_str(), &startup, &process)) {
+            ADD_FAILURE() << "could not start Pelorin.exe";
+            return nullptr;
+        }
+        for (int i = 0; i < 300; ++i) {
+            if (WaitForSingleObject(process.hProcess, 50) != WAIT_TIMEOUT) {
+                ADD_FAILURE() << "Pelorin.exe ended without showing its window";
+                return nullptr;
+            }
+            std::pair<DWORD, HWND> search{process.dwProcessId, nullptr};
+            EnumWindows(
+                [](HWND window, LPARAM parameter) -> BOOL {
+                    auto* s = reinterpret_cast<std::pair<DWORD, HWND>*>(parameter);
+                    DWORD owner = 0;
+                    GetWindowThreadProcessId(window, &owner);
+                    if (owner == s->first && IsWindowVisible(window) &&
+                        TextOf(window) == L"Pelorin") {
+                        s->second = window;
+                        return FALSE;
+                    }
+                    return TRUE;
+                },
+                reinterpret_cast<LPARAM>(&search));
+            if (search.second != nullptr) {
+                return search.second;
+            }
+        }
+        ADD_FAILURE() << "the usage window did not appear";
+        return nullptr;
+    }
+
+    // Waits for Pelorin.exe to end after its window was closed: status 0 and nothing started.
+    void ExpectEndedCleanly() {
+        ASSERT_EQ(WaitForSingleObject(process.hProcess, 15000), static_cast<DWORD>(WAIT_OBJECT_0))
+            << "Pelorin.exe kept running after its window was closed";
+        DWORD exitCode = 99;
+        GetExitCodeProcess(process.hProcess, &exitCode);
+        EXPECT_EQ(exitCode, 0u);
+        EXPECT_FALSE(test::WaitForRecord(root / "record.bin", 500).has_value())
+            << "something was started";
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
+        process = {};
+    }
+
+    void ExpectLayoutAt(HWND window, int dpi) {
+        RECT client;
+        GetClientRect(window, &client);
+        EXPECT_EQ(client.right, MulDiv(7455, dpi, 1440));
+        EXPECT_EQ(client.bottom, MulDiv(3105, dpi, 1440));
+        const HWND text = GetDlgItem(window, frmPelorin::txtHelp);
+        const HWND close = GetDlgItem(window, frmPelorin::Close);
+        ASSERT_NE(text, nullptr);
+        ASSERT_NE(close, nullptr);
+        EXPECT_EQ(ClientBoundsOf(text), At(dpi, 120, 120, 7215, 2415));
+        EXPECT_EQ(ClientBoundsOf(close), At(dpi, 3120, 2640, 1095, 375));
+    }
+
+    fs::path root;
+    PROCESS_INFORMATION process{};
+};
+
+TEST_F(HelpWindow, ShowsTheUsageTextInAFixedDialogAt96Dpi) {
+    const HWND window = ShowUsageWindow();
+    ASSERT_NE(window, nullptr);
+    ExpectLayoutAt(window, 96);
+
+    const HWND text = GetDlgItem(window, frmPelorin::txtHelp);
+    const HWND close = GetDlgItem(window, frmPelorin::Close);
+    EXPECT_EQ(TextOf(text), ExpectedUsageText);
+    EXPECT_EQ(TextOf(close), L"&Close");
+    EXPECT_EQ(ClassOf(text), L"Edit");
+    EXPECT_EQ(ClassOf(close), L"Button");
+
+    const LONG style = GetWindowLongW(window, GWL_STYLE);
+    const LONG exStyle = GetWindowLongW(window, GWL_EXSTYLE);
+    EXPECT_TRUE(style & WS_CAPTION);
+    EXPECT_TRUE(style & WS_SYSMENU) << "the close box";
+    EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
+    EXPECT_TRUE(exStyle & WS_EX_DLGMODALFRAME);
+    EXPECT_FALSE(exStyle & (WS_EX_APPWINDOW | WS_EX_TOOLWINDOW));
+    const HWND owner = GetWindow(window, GW_OWNER);
+    EXPECT_TRUE(owner != nullptr && !IsWindowVisible(owner)) << "kept out of the task bar";
+
+    const LONG textStyle = GetWindowLongW(text, GWL_STYLE);
+    EXPECT_TRUE(textStyle & ES_MULTILINE);
+    EXPECT_TRUE(textStyle & ES_READONLY);
+    EXPECT_FALSE(textStyle & (WS_VSCROLL | WS_HSCROLL));
+    EXPECT_EQ(GetNextDlgTabItem(window, text, FALSE), close) << "tab order";
+    EXPECT_EQ(GetNextDlgTabItem(window, close, FALSE), text);
+
+    // Posted, so that the click is handled in the window's own thread as a user's would be: a
+    // BM_CLICK sent from another process can't take the mouse capture under Wine.
+    PostMessageW(close, BM_CLICK, 0, 0);
+    ExpectEndedCleanly();
+}
+
+void PressAltC(HWND window) {
+    SetForegroundWindow(window);
+    Sleep(200);
+    INPUT keys[4] = {};
+    const WORD codes[4] = {VK_MENU, 'C', 'C', VK_MENU};
+    for (int i = 0; i < 4; ++i) {
+        keys[i].type = INPUT_KEYBOARD;
+        keys[i].ki.wVk = codes[i];
+        keys[i].ki.dwFlags = i < 2 ? 0 : KEYEVENTF_KEYUP;
+    }
+    SendInput(4, keys, sizeof(INPUT));
+}
+
+TEST_F(HelpWindow, ClosesByButtonByAltCAndByCloseBox) {
+    const std::pair<const char*, std::function<void(HWND)>> ways[] = {
+        {"Close button",
+         [](HWND window) { PostMessageW(GetDlgItem(window, frmPelorin::Close), BM_CLICK, 0, 0); }},
+        {"Alt+C typed", PressAltC},
+        {"close box", [](HWND window) { PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+    };
+    for (const auto& [name, close] : ways) {
+        SCOPED_TRACE(name);
+        const HWND window = ShowUsageWindow();
+        ASSERT_NE(window, nullptr);
+        close(window);
+        ExpectEndedCleanly();
+    }
+}
+
+TEST_F(HelpWindow, ScalesWithTheDisplayDpi) {
+    HKEY desktop = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0,
+                            KEY_QUERY_VALUE | KEY_SET_VALUE, &desktop),
+              ERROR_SUCCESS);
+    DWORD saved = 0;
+    DWORD size = sizeof saved;
+    const bool hadValue = RegQueryValueExW(desktop, L"LogPixels", nullptr, nullptr,
+                                           reinterpret_cast<BYTE*>(&saved), &size) == ERROR_SUCCESS;
+    const DWORD dpi = 144;
+    RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi),
+                   sizeof dpi);
+    const HWND window = ShowUsageWindow();
+    if (hadValue) {
+        RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&saved),
+                       sizeof saved);
+    } else {
+        RegDeleteValueW(desktop, L"LogPixels");
+    }
+    RegCloseKey(desktop);
+    ASSERT_NE(window, nullptr);
+    ExpectLayoutAt(window, 144);
+    PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ExpectEndedCleanly();
+}
+
+// Fonts and icons belong to the process that made them, so these are read from the same form
+// built in this process.
+TEST(HelpWindowInProcess, UsesVerdana975AndTheApplicationIcons) {
+    const auto description = frmPelorin::Describe();
+    platform::win32::FormWindow form(description);
+    ASSERT_NE(form.Handle(), nullptr);
+    EXPECT_EQ(form.ControlText(frmPelorin::txtHelp), ExpectedUsageText);
+
+    const auto font =
+        reinterpret_cast<HFONT>(SendMessageW(form.Control(frmPelorin::txtHelp), WM_GETFONT, 0, 0));
+    ASSERT_NE(font, nullptr);
+    LOGFONTW logFont{};
+    ASSERT_NE(GetObjectW(font, sizeof logFont, &logFont), 0);
+    EXPECT_EQ(std::wstring(logFont.lfFaceName), L"Verdana");
+    const HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    EXPECT_EQ(logFont.lfHeight, -MulDiv(975, dpi, 7200)) << "9.75 points";
+    EXPECT_EQ(logFont.lfWeight, FW_NORMAL);
+    EXPECT_FALSE(logFont.lfItalic);
+
+    for (const auto& [which, metric] :
+         {std::pair{ICON_BIG, SM_CXICON}, {ICON_SMALL, SM_CXSMICON}}) {
+        const auto icon =
+            reinterpret_cast<HICON>(SendMessageW(form.Handle(), WM_GETICON, which, 0));
+        ASSERT_NE(icon, nullptr);
+        ICONINFO info{};
+        ASSERT_TRUE(GetIconInfo(icon, &info));
+        BITMAP bitmap{};
+        GetObjectW(info.hbmMask, sizeof bitmap, &bitmap);
+        EXPECT_EQ(bitmap.bmWidth, GetSystemMetrics(metric));
+        DeleteObject(info.hbmMask);
+        if (info.hbmColor != nullptr) {
+            DeleteObject(info.hbmColor);
+        }
+    }
+}
+
+#pragma pack(push, 2)
+struct IconGroupEntry {
+    BYTE width, height, colourCount, reserved;
+    WORD planes, bitCount;
+    DWORD bytes;
+    WORD id;
+};
+#pragma pack(pop)
+
+TEST(ExecutableResources, IconHas16And32PixelImagesIn16Colours) {
+    const fs::path exe = test::BuildDirectory() / "Pelorin.exe";
+    const HMODULE module = LoadLibraryExW(
+        exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(module, nullptr);
+    const HRSRC group = FindResourceW(module, MAKEINTRESOURCEW(PELORIN_ICON), RT_GROUP_ICON);
+    ASSERT_NE(group, nullptr);
+    const auto* header = static_cast<const WORD*>(LockResource(LoadResource(module, group)));
+    ASSERT_NE(header, nullptr);
+    const WORD count = header[2];
+    const auto* entries = reinterpret_cast<const IconGroupEntry*>(header + 3);
+    std::vector<int> sizes;
+    for (WORD i = 0; i < count; ++i) {
+        sizes.push_back(entries[i].width);
+        EXPECT_EQ(entries[i].colourCount, 16);
+        EXPECT_EQ(entries[i].bitCount, 4);
+    }
+    EXPECT_EQ(sizes, (std::vector<int>{16, 32}));
+    FreeLibrary(module);
+}
+
+} // namespace
