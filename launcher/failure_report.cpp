@@ -1,5 +1,6 @@
 #include "launcher/failure_report.h"
 
+#include "launcher/launcher.h"
 #include "launcher/pelorin_main.h"
 #include "platform/platform.h"
 
@@ -16,7 +17,7 @@ std::wstring Reason(const Failure& failure) {
     }
     std::wstring reason = L"\n\nReason: " + failure.systemText;
     if (!failure.api.empty()) {
-        reason += L" (" + failure.api + L", error " + std::to_wstring(failure.systemCode) + L")";
+        reason += L" (" + failure.api + L", error " + DecimalText(failure.systemCode) + L")";
     }
     return reason;
 }

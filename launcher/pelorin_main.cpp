@@ -51,9 +51,9 @@ void Main() {
     if (launchCommand.size() > MaxCommandLineLength) {
         // Windows refuses such a command line, and Wine would start a truncated one.
         throw Failure(FailureKind::CannotStartProcess, launchCommand.substr(0, 200) + L"...", {}, 0,
-                      L"the command line is " + std::to_wstring(launchCommand.size()) +
+                      L"the command line is " + DecimalText(launchCommand.size()) +
                           L" characters long, and Windows starts at most " +
-                          std::to_wstring(MaxCommandLineLength) + L".");
+                          DecimalText(MaxCommandLineLength) + L".");
     }
     platform::LaunchProcess(launchCommand, SW_SHOWNORMAL_STATE);
 }

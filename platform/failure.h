@@ -3,7 +3,7 @@
 #pragma once
 
 #include <cstdint>
-#include <stdexcept>
+#include <exception>
 #include <string>
 
 enum class FailureKind {
@@ -12,11 +12,13 @@ enum class FailureKind {
     CannotStartProcess, // the launch command can't be started
 };
 
-struct Failure : std::runtime_error {
+struct Failure : std::exception {
     Failure(FailureKind kind, std::wstring subject, std::wstring api = {},
             std::uint32_t systemCode = 0, std::wstring systemText = {})
-        : std::runtime_error("Pelorin failure"), kind(kind), subject(std::move(subject)),
-          api(std::move(api)), systemCode(systemCode), systemText(std::move(systemText)) {}
+        : kind(kind), subject(std::move(subject)), api(std::move(api)), systemCode(systemCode),
+          systemText(std::move(systemText)) {}
+
+    const char* what() const noexcept override { return "Pelorin failure"; }
 
     FailureKind kind;
     std::wstring subject;     // what it concerns: a full path or a command line

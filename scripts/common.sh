@@ -1,7 +1,7 @@
 # Shared by the scripts: installing what a fresh Debian 12 machine lacks, Xvfb and Wine.
 # shellcheck shell=bash
 
-PELORIN_PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev googletest
+PELORIN_PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev googletest time
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 xvfb xdotool imagemagick)
 WINE=${PELORIN_WINE:-/usr/lib/wine/wine64}
 WINESERVER=${PELORIN_WINESERVER:-/usr/lib/wine/wineserver}

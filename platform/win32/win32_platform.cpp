@@ -34,7 +34,7 @@ std::wstring SystemErrorText(unsigned long code) {
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
         nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     if (length == 0 || text == nullptr) {
-        return L"system error " + std::to_wstring(code);
+        return L"the system has no text for this error.";
     }
     std::wstring result(text, length);
     LocalFree(text);
@@ -70,6 +70,44 @@ using FileOwner = std::unique_ptr<HANDLE, FileCloser>;
 Failure SystemFailure(FailureKind kind, const std::wstring& subject, const wchar_t* api) {
     const DWORD code = GetLastError();
     return Failure(kind, subject, api, code, win32::SystemErrorText(code));
+}
+
+// The registry functions are bound when first called. Current Windows serves them from the core
+// registry API set, which lives in kernelbase.dll, already in every process; so the launch path
+// does without advapi32.dll and the DLLs that it brings. Older Windows has them in advapi32.dll.
+// Both names resolve inside the system: neither is looked for beside a user's files.
+struct RegistryFunctions {
+    decltype(&RegOpenKeyExA) open = nullptr;
+    decltype(&RegQueryValueExA) query = nullptr;
+    decltype(&RegCloseKey) close = nullptr;
+};
+
+template <typename Function> Function Bound(HMODULE module, const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+const RegistryFunctions& Registry() {
+    static const RegistryFunctions functions = [] {
+        for (const wchar_t* dll : {L"api-ms-win-core-registry-l1-1-0.dll", L"advapi32.dll"}) {
+            HMODULE module = LoadLibraryExW(dll, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+            if (module == nullptr && GetLastError() == ERROR_INVALID_PARAMETER) {
+                // A system without the safe search flag; advapi32.dll is a known DLL there.
+                module = std::wstring_view(dll) == L"advapi32.dll" ? LoadLibraryW(dll) : nullptr;
+            }
+            if (module == nullptr) {
+                continue;
+            }
+            const RegistryFunctions found{
+                Bound<decltype(&RegOpenKeyExA)>(module, "RegOpenKeyExA"),
+                Bound<decltype(&RegQueryValueExA)>(module, "RegQueryValueExA"),
+                Bound<decltype(&RegCloseKey)>(module, "RegCloseKey")};
+            if (found.open != nullptr && found.query != nullptr && found.close != nullptr) {
+                return found;
+            }
+        }
+        return RegistryFunctions{};
+    }();
+    return functions;
 }
 
 HKEY ToHkey(std::uint32_t rootKey) {
@@ -142,18 +180,25 @@ std::string WideToAnsi(std::wstring_view text) {
 
 long RegistryOpenKey(std::uint32_t rootKey, const std::string& keyPath, std::uint32_t options,
                      std::uint32_t desiredAccess, RegistryKey& key) {
+    key = 0;
+    if (Registry().open == nullptr) {
+        return ERROR_PROC_NOT_FOUND;
+    }
     HKEY opened = nullptr;
     const LONG status =
-        RegOpenKeyExA(ToHkey(rootKey), keyPath.c_str(), options, desiredAccess, &opened);
+        Registry().open(ToHkey(rootKey), keyPath.c_str(), options, desiredAccess, &opened);
     key = status == ERROR_SUCCESS ? reinterpret_cast<RegistryKey>(opened) : 0;
     return status;
 }
 
 long RegistryQueryValue(RegistryKey key, const std::string& valueName, std::uint32_t& type,
                         char* data, std::uint32_t& size) {
+    if (Registry().query == nullptr) {
+        return ERROR_PROC_NOT_FOUND;
+    }
     DWORD valueType = type;
     DWORD valueSize = size;
-    const LONG status = RegQueryValueExA(reinterpret_cast<HKEY>(key), valueName.c_str(), nullptr,
+    const LONG status = Registry().query(reinterpret_cast<HKEY>(key), valueName.c_str(), nullptr,
                                          &valueType, reinterpret_cast<BYTE*>(data), &valueSize);
     type = valueType;
     size = valueSize;
@@ -161,7 +206,9 @@ long RegistryQueryValue(RegistryKey key, const std::string& valueName, std::uint
 }
 
 void RegistryCloseKey(RegistryKey key) {
-    RegCloseKey(reinterpret_cast<HKEY>(key));
+    if (Registry().close != nullptr) {
+        Registry().close(reinterpret_cast<HKEY>(key));
+    }
 }
 
 std::uint32_t LaunchProcess(const std::wstring& commandLine, int showState) {

@@ -250,3 +250,27 @@ TEST_F(LaunchTest, EndsWhileTheApplicationKeepsRunning) {
 }
 
 } // namespace
+
+namespace {
+
+bool Has(const std::vector<std::wstring>& dlls, const wchar_t* name) {
+    return std::find(dlls.begin(), dlls.end(), name) != dlls.end();
+}
+
+TEST_F(LaunchTest, LaunchPathLoadsNoRegistryOrWindowLibraries) {
+    SetJavaHome();
+    const fs::path exe = app / "Pelorin.exe";
+    const auto launched = test::LoadedDlls(exe, L"\"" + exe.wstring() + L"\" report.dat", dataDir);
+    EXPECT_TRUE(Has(launched, L"kernel32.dll")) << "the list of loaded DLLs is incomplete";
+    for (const wchar_t* unneeded : {L"user32.dll", L"gdi32.dll", L"advapi32.dll"}) {
+        EXPECT_FALSE(Has(launched, unneeded)) << test::Utf8(unneeded);
+    }
+    EXPECT_TRUE(test::WaitForRecord(record, RecordWaitMs).has_value());
+
+    // A failure report needs them, and gets them.
+    fs::remove(app / "JRE.pelorin");
+    const auto reported = test::LoadedDlls(exe, L"\"" + exe.wstring() + L"\" report.dat", dataDir);
+    EXPECT_TRUE(Has(reported, L"user32.dll"));
+}
+
+} // namespace

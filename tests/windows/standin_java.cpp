@@ -1,6 +1,7 @@
 // A stand-in for the Java runtime's launchers. It writes down how it was started, into the file
 // named by PELORIN_STANDIN_RECORD: its own path, its command line, its working directory, its
-// start-up show state and its process id, each followed by a NUL. When PELORIN_STANDIN_HOLD names
+// start-up show state, its process id and the performance counter when it started, each followed
+// by a NUL. When PELORIN_STANDIN_HOLD names
 // an event, it then keeps running until that event is set.
 #include <windows.h>
 
@@ -27,9 +28,22 @@ std::wstring CurrentDirectory() {
     return path;
 }
 
+// Decimal digits of a counter value; the C runtime's formatting of 64-bit numbers differs between
+// Windows versions.
+std::wstring Digits(long long value) {
+    std::wstring digits;
+    do {
+        digits.insert(digits.begin(), static_cast<wchar_t>(L'0' + value % 10));
+        value /= 10;
+    } while (value > 0);
+    return digits;
+}
+
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    LARGE_INTEGER started;
+    QueryPerformanceCounter(&started);
     const std::wstring recordPath = Environment(L"PELORIN_STANDIN_RECORD");
     if (recordPath.empty()) {
         return 3;
@@ -43,7 +57,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     std::wstring record;
     for (const std::wstring& field :
          {ModulePath(), std::wstring(GetCommandLineW()), CurrentDirectory(), showState,
-          std::to_wstring(GetCurrentProcessId())}) {
+          std::to_wstring(GetCurrentProcessId()), Digits(started.QuadPart)}) {
         record += field;
         record.push_back(L'\0');
     }

@@ -46,11 +46,15 @@ std::optional<StandInRecord> WaitForRecord(const std::filesystem::path& path, DW
     for (std::size_t end; (end = text.find(L'\0', start)) != std::wstring::npos; start = end + 1) {
         fields.push_back(text.substr(start, end - start));
     }
-    if (fields.size() != 5) {
+    if (fields.size() != 6) {
         return std::nullopt;
     }
-    return StandInRecord{fields[0], fields[1], fields[2], fields[3],
-                         static_cast<DWORD>(std::stoul(fields[4]))};
+    return StandInRecord{fields[0],
+                         fields[1],
+                         fields[2],
+                         fields[3],
+                         static_cast<DWORD>(std::stoul(fields[4])),
+                         std::stoll(fields[5])};
 }
 
 namespace {
@@ -109,6 +113,74 @@ std::string ReadAvailable(HANDLE pipe) {
 
 } // namespace
 
+void AnswerMessageBox(DWORD processId, RunResult& result) {
+    WindowSearch search{processId, nullptr};
+    EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&search));
+    if (search.found == nullptr) {
+        return;
+    }
+    BoxContent content;
+    EnumChildWindows(search.found, ReadBoxChild, reinterpret_cast<LPARAM>(&content));
+    wchar_t caption[64] = {};
+    GetWindowTextW(search.found, caption, 64);
+    EXPECT_EQ(std::wstring(caption), L"Pelorin");
+    result.messageBoxes.push_back(content.text);
+    if (content.button != nullptr) {
+        PostMessageW(content.button, BM_CLICK, 0, 0);
+    }
+    // Until the box has gone, it would be found and counted again.
+    for (int i = 0; i < 50 && IsWindow(search.found); ++i) {
+        Sleep(100);
+    }
+}
+
+std::vector<std::wstring> LoadedDlls(const std::filesystem::path& program,
+                                     const std::wstring& commandLine,
+                                     const std::filesystem::path& directory) {
+    std::vector<std::wstring> dlls;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    std::wstring writable = commandLine;
+    if (!CreateProcessW(program.c_str(), writable.data(), nullptr, nullptr, FALSE,
+                        DEBUG_ONLY_THIS_PROCESS, nullptr, directory.c_str(), &startup, &process)) {
+        ADD_FAILURE() << "could not start " << program << " under the debugger";
+        return dlls;
+    }
+    RunResult answered;
+    const ULONGLONG deadline = GetTickCount64() + 60000;
+    for (bool running = true; running && GetTickCount64() < deadline;) {
+        DEBUG_EVENT event{};
+        if (!WaitForDebugEvent(&event, 100)) {
+            AnswerMessageBox(process.dwProcessId, answered);
+            continue;
+        }
+        if (event.dwDebugEventCode == LOAD_DLL_DEBUG_EVENT && event.u.LoadDll.hFile != nullptr) {
+            wchar_t path[MAX_PATH * 4] = {};
+            if (GetFinalPathNameByHandleW(event.u.LoadDll.hFile, path, MAX_PATH * 4, 0) > 0) {
+                std::wstring name = std::filesystem::path(path).filename().wstring();
+                CharLowerW(name.data());
+                dlls.push_back(name);
+            }
+            CloseHandle(event.u.LoadDll.hFile);
+        } else if (event.dwDebugEventCode == CREATE_PROCESS_DEBUG_EVENT &&
+                   event.u.CreateProcessInfo.hFile != nullptr) {
+            CloseHandle(event.u.CreateProcessInfo.hFile);
+        } else if (event.dwDebugEventCode == EXIT_PROCESS_DEBUG_EVENT) {
+            running = false;
+        }
+        // Exceptions, such as the C++ throw of a failure, are the program's own to handle.
+        ContinueDebugEvent(event.dwProcessId, event.dwThreadId,
+                           event.dwDebugEventCode == EXCEPTION_DEBUG_EVENT
+                               ? DBG_EXCEPTION_NOT_HANDLED
+                               : DBG_CONTINUE);
+    }
+    EXPECT_EQ(WaitForSingleObject(process.hProcess, 5000), static_cast<DWORD>(WAIT_OBJECT_0));
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return dlls;
+}
+
 RunResult RunAndAnswer(const std::filesystem::path& program, const std::wstring& commandLine,
                        const std::filesystem::path& directory) {
     RunResult result;
@@ -138,20 +210,7 @@ RunResult RunAndAnswer(const std::filesystem::path& program, const std::wstring&
     }
     const ULONGLONG deadline = GetTickCount64() + 60000;
     while (WaitForSingleObject(process.hProcess, 100) == WAIT_TIMEOUT) {
-        WindowSearch search{process.dwProcessId, nullptr};
-        EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&search));
-        if (search.found != nullptr) {
-            BoxContent content;
-            EnumChildWindows(search.found, ReadBoxChild, reinterpret_cast<LPARAM>(&content));
-            wchar_t caption[64] = {};
-            GetWindowTextW(search.found, caption, 64);
-            EXPECT_EQ(std::wstring(caption), L"Pelorin");
-            result.messageBoxes.push_back(content.text);
-            if (content.button != nullptr) {
-                SendMessageW(content.button, BM_CLICK, 0, 0);
-            }
-            WaitForSingleObject(process.hProcess, 2000);
-        }
+        AnswerMessageBox(process.dwProcessId, result);
         if (GetTickCount64() > deadline) {
             ADD_FAILURE() << "Pelorin.exe did not end within 60 seconds";
             TerminateProcess(process.hProcess, 99);

@@ -26,6 +26,7 @@ struct StandInRecord {
     std::wstring directory;
     std::wstring showState;
     DWORD processId = 0;
+    long long startedAt = 0; // performance counter
 };
 // Waits up to timeoutMs for the record to appear.
 std::optional<StandInRecord> WaitForRecord(const std::filesystem::path& path, DWORD timeoutMs);
@@ -39,6 +40,16 @@ struct RunResult {
 // by pressing its button, and waits for it to end.
 RunResult RunAndAnswer(const std::filesystem::path& program, const std::wstring& commandLine,
                        const std::filesystem::path& directory);
+
+// Presses the button of a message box that the process shows, if it shows one, and adds its
+// text to result.
+void AnswerMessageBox(DWORD processId, RunResult& result);
+
+// Runs program under the debugger, answering message boxes, and gives the file names (lower
+// case, without folders) of every DLL it loaded.
+std::vector<std::wstring> LoadedDlls(const std::filesystem::path& program,
+                                     const std::wstring& commandLine,
+                                     const std::filesystem::path& directory);
 
 // A key below HKEY_LOCAL_MACHINE that the test owns, deleted from both views at the end.
 class ScratchKey {
