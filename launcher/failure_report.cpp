@@ -47,10 +47,14 @@ std::wstring DescribeFailure(const Failure& failure) {
                L"\n\nIts first line must name the registry key of the Java runtime. Reinstall "
                L"the application to restore it.";
     case FailureKind::CannotStartProcess:
+        // A system error leaves the runtime in doubt; the other reasons say what to do themselves.
         return L"Cannot start process: the application could not be started with this "
                L"command.\n\n" +
                failure.subject + Reason(failure) +
-               L"\n\nCheck that the Java runtime is installed, or reinstall it.";
+               (failure.api.empty()
+                    ? std::wstring()
+                    : std::wstring(
+                          L"\n\nCheck that the Java runtime is installed, or reinstall it."));
     }
     return DescribeUnexpectedFailure();
 }

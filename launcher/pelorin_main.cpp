@@ -4,6 +4,7 @@
 #include "launcher/failure_report.h"
 #include "launcher/launcher.h"
 #include "launcher/pointer_file.h"
+#include "launcher/program_search.h"
 #include "platform/failure.h"
 #include "platform/platform.h"
 #include "registry/registry.h"
@@ -21,11 +22,36 @@ namespace {
 
 std::wstring ReadRuntimeKeyPath(const std::wstring& executableDir) {
     const std::wstring path = executableDir + L"\\JRE.pelorin";
-    const auto item = ReadFirstDataItem(platform::ReadFileBytes(path));
+    const std::string bytes = platform::ReadFileBytes(path);
+    // A file that begins with the UTF-8 byte-order mark can only be UTF-8; read as ANSI, its key
+    // path would gain three stray characters.
+    constexpr std::string_view utf8Mark = "\xEF\xBB\xBF";
+    const bool utf8 = bytes.starts_with(utf8Mark);
+    const auto item = ReadFirstDataItem(std::string_view(bytes).substr(utf8 ? utf8Mark.size() : 0));
     if (!item) {
         throw Failure(FailureKind::InputPastEndOfFile, path);
     }
-    return platform::AnsiToWide(*item);
+    return utf8 ? platform::Utf8ToWide(*item) : platform::AnsiToWide(*item);
+}
+
+// The program to start for the launch command: none for javaw.exe, whose full path the command
+// names; for the java.exe fallback, the java.exe that the search path gives, but never one from
+// the current directory.
+std::wstring ApplicationToStart(const std::wstring& executableDir) {
+    if (!TrimBlanks(javaHomeDir).empty()) {
+        return {};
+    }
+    const auto found =
+        FindProgram(L"java.exe", ProgramSearchFolders(executableDir, platform::SystemDirectory(),
+                                                      platform::WindowsDirectory(),
+                                                      platform::EnvironmentVariable(L"PATH")));
+    if (!found) {
+        throw Failure(FailureKind::CannotStartProcess, launchCommand, {}, 0,
+                      L"no Java runtime is registered, and java.exe was found neither beside "
+                      L"Pelorin.exe, nor in the Windows folders, nor on the search path (PATH). "
+                      L"Install a Java runtime, or reinstall the application.");
+    }
+    return *found;
 }
 
 } // namespace
@@ -53,9 +79,10 @@ void Main() {
         throw Failure(FailureKind::CannotStartProcess, launchCommand.substr(0, 200) + L"...", {}, 0,
                       L"the command line is " + DecimalText(launchCommand.size()) +
                           L" characters long, and Windows starts at most " +
-                          DecimalText(MaxCommandLineLength) + L".");
+                          DecimalText(MaxCommandLineLength) +
+                          L". Open the data file from a shorter path, or pass fewer arguments.");
     }
-    platform::LaunchProcess(launchCommand, SW_SHOWNORMAL_STATE);
+    platform::LaunchProcess(ApplicationToStart(executableDir), launchCommand, SW_SHOWNORMAL_STATE);
 }
 
 } // namespace PelorinMain

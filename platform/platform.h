@@ -20,9 +20,20 @@ std::wstring ExecutableDirectory();
 // or read.
 std::string ReadFileBytes(const std::wstring& path);
 
-// Conversions between wide text and the system's ANSI code page.
+// Conversions between wide text and the system's ANSI code page, and from UTF-8.
 std::wstring AnsiToWide(std::string_view bytes);
 std::string WideToAnsi(std::wstring_view text);
+std::wstring Utf8ToWide(std::string_view bytes);
+
+// Whether an existing file, not a folder, has this path.
+bool FileExists(const std::wstring& path);
+
+// The value of an environment variable; empty when it is not set.
+std::wstring EnvironmentVariable(const std::wstring& name);
+
+// The system folder (System32) and the Windows folder.
+std::wstring SystemDirectory();
+std::wstring WindowsDirectory();
 
 // The ANSI registry primitives, with the system's own status codes (0 is success). A key of 0
 // is no key: queries on it fail.
@@ -34,10 +45,12 @@ long RegistryQueryValue(RegistryKey key, const std::string& valueName, std::uint
                         char* data, std::uint32_t& size);
 void RegistryCloseKey(RegistryKey key);
 
-// Starts a process from one complete command line (the program is its first token, found the
-// platform's usual way) with the given window show state, and returns its identifier without
-// waiting. Throws Failure (CannotStartProcess).
-std::uint32_t LaunchProcess(const std::wstring& commandLine, int showState);
+// Starts a process from one complete command line with the given window show state, and returns
+// its identifier without waiting. The program started is applicationPath when given; when it is
+// empty, the command line's first token, found the platform's usual way. The command line is
+// passed on as it stands either way. Throws Failure (CannotStartProcess).
+std::uint32_t LaunchProcess(const std::wstring& applicationPath, const std::wstring& commandLine,
+                            int showState);
 
 // A window of the program's own, described in twips (1/1440 inch) so that it looks the same at
 // every DPI; the platform converts with the window's DPI.

@@ -100,6 +100,48 @@ std::string WideToAnsi(std::wstring_view text) {
     return bytes;
 }
 
+std::wstring Utf8ToWide(std::string_view bytes) {
+    std::wstring text;
+    for (std::size_t i = 0; i < bytes.size();) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        const int length = lead < 0x80    ? 1
+                           : lead >= 0xF0 ? 4
+                           : lead >= 0xE0 ? 3
+                           : lead >= 0xC0 ? 2
+                                          : 0;
+        if (length == 0 || i + static_cast<std::size_t>(length) > bytes.size()) {
+            text.push_back(L'\uFFFD');
+            ++i;
+            continue;
+        }
+        std::uint32_t point = length == 1 ? lead : lead & (0x7F >> length);
+        for (int k = 1; k < length; ++k) {
+            point = (point << 6) | (static_cast<unsigned char>(bytes[i + k]) & 0x3F);
+        }
+        text.push_back(static_cast<wchar_t>(point));
+        i += static_cast<std::size_t>(length);
+    }
+    return text;
+}
+
+bool FileExists(const std::wstring& path) {
+    TheMachine().events.push_back(L"FileExists " + path);
+    return TheMachine().files.count(path) != 0;
+}
+
+std::wstring EnvironmentVariable(const std::wstring& name) {
+    const auto value = TheMachine().environment.find(name);
+    return value == TheMachine().environment.end() ? std::wstring() : value->second;
+}
+
+std::wstring SystemDirectory() {
+    return TheMachine().systemDirectory;
+}
+
+std::wstring WindowsDirectory() {
+    return TheMachine().windowsDirectory;
+}
+
 long RegistryOpenKey(std::uint32_t rootKey, const std::string& keyPath, std::uint32_t options,
                      std::uint32_t desiredAccess, RegistryKey& key) {
     using namespace memory_platform;
@@ -164,7 +206,8 @@ void RegistryCloseKey(RegistryKey key) {
     }
 }
 
-std::uint32_t LaunchProcess(const std::wstring& commandLine, int showState) {
+std::uint32_t LaunchProcess(const std::wstring& applicationPath, const std::wstring& commandLine,
+                            int showState) {
     memory_platform::Machine& machine = TheMachine();
     machine.events.push_back(L"LaunchProcess " + commandLine);
     if (machine.launchError != 0) {
@@ -172,6 +215,7 @@ std::uint32_t LaunchProcess(const std::wstring& commandLine, int showState) {
                       machine.launchError, L"The system cannot find the file specified.");
     }
     machine.launches.push_back(commandLine);
+    machine.launchApplications.push_back(applicationPath);
     machine.launchShowStates.push_back(showState);
     return 4242;
 }

@@ -26,6 +26,9 @@ struct Machine {
     std::wstring argumentString;
     std::wstring executableDirectory = L"C:\\Program Files\\Virelt";
     std::map<std::wstring, std::string> files;
+    std::map<std::wstring, std::wstring> environment;
+    std::wstring systemDirectory = L"C:\\Windows\\system32";
+    std::wstring windowsDirectory = L"C:\\Windows";
 
     // Keys of HKEY_LOCAL_MACHINE by path (compared without regard to case), per view.
     std::map<std::string, RegistryKeyValues> registry32;
@@ -53,6 +56,7 @@ struct Machine {
     // What happened, in order: one line per call.
     std::vector<std::wstring> events;
     std::vector<std::wstring> launches;
+    std::vector<std::wstring> launchApplications; // the program given for each, or empty
     std::vector<int> launchShowStates;
     std::vector<std::wstring> reports;
     int openKeys = 0;

@@ -23,6 +23,19 @@ std::wstring ArgumentsAfterProgramName(std::wstring_view commandLine) {
                                                 : std::wstring(commandLine.substr(arguments));
 }
 
+std::wstring
+PathFromGrowingBuffer(const std::function<unsigned long(wchar_t*, unsigned long)>& fill) {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const unsigned long length = fill(path.data(), static_cast<unsigned long>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
 std::wstring DirectoryOf(std::wstring_view modulePath) {
     const auto slash = modulePath.find_last_of(L'\\');
     return std::wstring(modulePath.substr(0, slash == std::wstring_view::npos ? 0 : slash));
@@ -110,6 +123,17 @@ const RegistryFunctions& Registry() {
     return functions;
 }
 
+std::wstring ToWide(UINT codePage, std::string_view bytes) {
+    if (bytes.empty()) {
+        return {};
+    }
+    const int inLength = static_cast<int>(std::min<std::size_t>(bytes.size(), INT_MAX));
+    const int length = MultiByteToWideChar(codePage, 0, bytes.data(), inLength, nullptr, 0);
+    std::wstring text(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(codePage, 0, bytes.data(), inLength, text.data(), length);
+    return text;
+}
+
 HKEY ToHkey(std::uint32_t rootKey) {
     // Predefined keys are 32-bit values sign-extended to the width of a handle.
     return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(rootKey)));
@@ -122,16 +146,9 @@ std::wstring ArgumentString() {
 }
 
 std::wstring ExecutableDirectory() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length =
-            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length < path.size()) {
-            path.resize(length);
-            return win32::DirectoryOf(path);
-        }
-        path.resize(path.size() * 2);
-    }
+    return win32::DirectoryOf(win32::PathFromGrowingBuffer([](wchar_t* buffer, unsigned long size) {
+        return static_cast<unsigned long>(GetModuleFileNameW(nullptr, buffer, size));
+    }));
 }
 
 std::string ReadFileBytes(const std::wstring& path) {
@@ -156,14 +173,41 @@ std::string ReadFileBytes(const std::wstring& path) {
 }
 
 std::wstring AnsiToWide(std::string_view bytes) {
-    if (bytes.empty()) {
-        return {};
+    return ToWide(CP_ACP, bytes);
+}
+
+std::wstring Utf8ToWide(std::string_view bytes) {
+    return ToWide(CP_UTF8, bytes);
+}
+
+bool FileExists(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+std::wstring EnvironmentVariable(const std::wstring& name) {
+    std::wstring value(256, L'\0');
+    for (;;) {
+        const DWORD length =
+            GetEnvironmentVariableW(name.c_str(), value.data(), static_cast<DWORD>(value.size()));
+        if (length < value.size()) {
+            value.resize(length);
+            return value;
+        }
+        value.resize(length);
     }
-    const int inLength = static_cast<int>(std::min<std::size_t>(bytes.size(), INT_MAX));
-    const int length = MultiByteToWideChar(CP_ACP, 0, bytes.data(), inLength, nullptr, 0);
-    std::wstring text(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, bytes.data(), inLength, text.data(), length);
-    return text;
+}
+
+std::wstring SystemDirectory() {
+    std::wstring folder(MAX_PATH, L'\0');
+    folder.resize(GetSystemDirectoryW(folder.data(), MAX_PATH));
+    return folder;
+}
+
+std::wstring WindowsDirectory() {
+    std::wstring folder(MAX_PATH, L'\0');
+    folder.resize(GetSystemWindowsDirectoryW(folder.data(), MAX_PATH));
+    return folder;
 }
 
 std::string WideToAnsi(std::wstring_view text) {
@@ -211,7 +255,8 @@ void RegistryCloseKey(RegistryKey key) {
     }
 }
 
-std::uint32_t LaunchProcess(const std::wstring& commandLine, int showState) {
+std::uint32_t LaunchProcess(const std::wstring& applicationPath, const std::wstring& commandLine,
+                            int showState) {
     std::wstring writableCommandLine = commandLine; // CreateProcessW may write into it
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -220,8 +265,9 @@ std::uint32_t LaunchProcess(const std::wstring& commandLine, int showState) {
     PROCESS_INFORMATION process{};
     // The environment and the current directory are inherited: a data file named on the command
     // line is often relative to the directory the user opened it from.
-    if (!CreateProcessW(nullptr, writableCommandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &process)) {
+    if (!CreateProcessW(applicationPath.empty() ? nullptr : applicationPath.c_str(),
+                        writableCommandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
         throw SystemFailure(FailureKind::CannotStartProcess, commandLine, L"CreateProcessW");
     }
     const HandleOwner processHandle(process.hProcess);

@@ -1,6 +1,7 @@
 // Pieces of the Win32 platform that its own tests reach directly.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -9,6 +10,11 @@ namespace platform::win32 {
 // The text after the program name of a command line: the name is either quoted or runs to the
 // first blank or tab; the blanks and tabs that separate it from the arguments are skipped.
 std::wstring ArgumentsAfterProgramName(std::wstring_view commandLine);
+
+// A path from a function that fills a caller's buffer the way GetModuleFileNameW does (cutting
+// the path short when the buffer is too small), with the buffer grown until the path fits.
+std::wstring
+PathFromGrowingBuffer(const std::function<unsigned long(wchar_t*, unsigned long)>& fill);
 
 // The directory part of a module path: everything before its last backslash.
 std::wstring DirectoryOf(std::wstring_view modulePath);

@@ -28,7 +28,11 @@ protected:
         machine().executableDirectory = ExeDir;
         machine().files[PointerFile] = KeyPath + "\r\n";
         machine().registry32[KeyPath]["JavaHome"] = {1, std::string("C:\\Java\\jre\0", 12)};
+        machine().environment[L"PATH"] = L"C:\\Windows\\system32;" + JavaOnPathFolder;
+        machine().files[JavaOnPath] = "MZ";
     }
+    const std::wstring JavaOnPathFolder = L"C:\\Program Files\\Java\\bin";
+    const std::wstring JavaOnPath = JavaOnPathFolder + L"\\java.exe";
     static Machine& machine() { return memory_platform::TheMachine(); }
     static int Run(const std::wstring& arguments) {
         machine().argumentString = arguments;
@@ -95,6 +99,93 @@ TEST_F(MainSequence, FallsBackToJavaExeWhenNoJavaHomeIsFound) {
         EXPECT_EQ(Run(L"report.dat"), Success);
         ASSERT_EQ(machine().launches.size(), 1u);
         EXPECT_EQ(machine().launches[0], L"java.exe -jar " + JarArgument + L" -e report.dat");
+        EXPECT_EQ(machine().launchApplications[0], JavaOnPath);
+    }
+}
+
+TEST_F(MainSequence, FindsJavaExeInTheSearchOrderButNeverInTheCurrentDirectory) {
+    struct SearchCase {
+        const char* name;
+        std::wstring path;                  // the PATH variable
+        std::vector<std::wstring> javaExes; // where java.exe files are
+        std::wstring expected;              // empty: none found, a failure report
+    };
+    const SearchCase cases[] = {
+        {"beside Pelorin.exe first",
+         L"C:\\Tools",
+         {ExeDir + L"\\java.exe", L"C:\\Tools\\java.exe"},
+         ExeDir + L"\\java.exe"},
+        {"system folder before PATH",
+         L"C:\\Tools",
+         {L"C:\\Windows\\system32\\java.exe", L"C:\\Tools\\java.exe"},
+         L"C:\\Windows\\system32\\java.exe"},
+        {"PATH in its order",
+         L"C:\\A;\"C:\\B C\";C:\\D\\",
+         {L"C:\\B C\\java.exe", L"C:\\D\\java.exe"},
+         L"C:\\B C\\java.exe"},
+        {"trailing backslash in PATH", L";;C:\\D\\", {L"C:\\D\\java.exe"}, L"C:\\D\\java.exe"},
+        {"relative PATH folders name the current directory",
+         L".;bin;C:\\Tools",
+         {L".\\java.exe", L"bin\\java.exe", L"C:\\Tools\\java.exe"},
+         L"C:\\Tools\\java.exe"},
+        {"only relative", L".;..\\jre\\bin", {L".\\java.exe", L"..\\jre\\bin\\java.exe"}, L""},
+        {"nowhere", L"C:\\Tools", {}, L""},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        machine().registry32.clear();
+        machine().files.erase(JavaOnPath);
+        machine().environment[L"PATH"] = c.path;
+        for (const auto& java : c.javaExes) {
+            machine().files[java] = "MZ";
+        }
+        const int status = Run(L"report.dat");
+        if (c.expected.empty()) {
+            EXPECT_EQ(status, ApplicationNotStarted) << c.name;
+            EXPECT_TRUE(machine().launches.empty()) << c.name;
+            ASSERT_EQ(machine().reports.size(), 1u) << c.name;
+            EXPECT_NE(machine().reports[0].find(L"java.exe was found neither"), std::wstring::npos);
+        } else {
+            ASSERT_EQ(machine().launchApplications.size(), 1u) << c.name;
+            EXPECT_EQ(machine().launchApplications[0], c.expected) << c.name;
+            EXPECT_EQ(machine().launches[0], L"java.exe -jar " + JarArgument + L" -e report.dat");
+        }
+    }
+}
+
+TEST_F(MainSequence, ReadsThePointerFileInAnsiOrAfterAUtf8Mark) {
+    struct PointerCase {
+        const char* name;
+        std::string bytes;
+        std::optional<std::wstring> keyPath; // none: input past end of file
+    };
+    const std::string megabytes(5 * 1024 * 1024, 'x');
+    const PointerCase cases[] = {
+        {"ANSI", "SOFTWARE\\J\xE9r\xF4me\r\n", L"SOFTWARE\\J\u00E9r\u00F4me"},
+        {"UTF-8 after the mark", "\xEF\xBB\xBFSOFTWARE\\J\xC3\xA9r\xC3\xB4me\r\n",
+         L"SOFTWARE\\J\u00E9r\u00F4me"},
+        {"UTF-8 mark, quoted item", "\xEF\xBB\xBF  \"SOFTWARE\\A, B\",x", L"SOFTWARE\\A, B"},
+        {"mark only", "\xEF\xBB\xBF", std::nullopt},
+        {"mark bytes not at the start", " \xEF\xBB\xBFX", L"\u00EF\u00BB\u00BFX"},
+        {"megabytes after the first line", "SOFTWARE\\Big\r\n" + megabytes, L"SOFTWARE\\Big"},
+        {"megabytes on one line with no end", "SOFTWARE\\" + megabytes,
+         L"SOFTWARE\\" + std::wstring(megabytes.size(), L'x')},
+        {"megabytes of blanks", std::string(3 * 1024 * 1024, ' '), std::nullopt},
+        {"lone quote", "\"", L""},
+        {"unclosed quote", "\"SOFTWARE\\Open\r\n", L"SOFTWARE\\Open\r\n"},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        machine().files[PointerFile] = c.bytes;
+        const int status = Run(L"report.dat");
+        if (c.keyPath) {
+            EXPECT_EQ(status, Success) << c.name;
+            EXPECT_TRUE(PelorinMain::runtimeKeyPath == *c.keyPath) << c.name;
+            EXPECT_EQ(machine().launches.size(), 1u) << c.name;
+        } else {
+            EXPECT_EQ(status, PointerFileEmpty) << c.name;
+            EXPECT_TRUE(machine().launches.empty()) << c.name;
+        }
     }
 }
 

@@ -26,8 +26,7 @@ protected:
         const std::string testName =
             ::testing::UnitTest::GetInstance()->current_test_info()->name();
         root = fs::temp_directory_path() / "pelorin-tests" / testName;
-        std::error_code ignored;
-        fs::remove_all(root, ignored);
+        RemoveRoot();
         app = root / appFolder;
         home = root / "jre";
         searchDir = root / "path";
@@ -55,8 +54,13 @@ protected:
         SetEnvironmentVariableW(L"PATH", originalPath.c_str());
         SetEnvironmentVariableW(L"PELORIN_STANDIN_HOLD", nullptr);
         key.reset();
+        RemoveRoot();
+    }
+
+    // By its extended-length name, so that folders deeper than MAX_PATH go too.
+    void RemoveRoot() const {
         std::error_code ignored;
-        fs::remove_all(root, ignored);
+        fs::remove_all(L"\\\\?\\" + root.wstring(), ignored);
     }
 
     void WritePointerFile(const std::string& bytes) {
@@ -271,6 +275,82 @@ TEST_F(LaunchTest, LaunchPathLoadsNoRegistryOrWindowLibraries) {
     fs::remove(app / "JRE.pelorin");
     const auto reported = test::LoadedDlls(exe, L"\"" + exe.wstring() + L"\" report.dat", dataDir);
     EXPECT_TRUE(Has(reported, L"user32.dll"));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(LaunchTest, ReportsACommandLineTooLongForWindowsInsteadOfCuttingIt) {
+    SetJavaHome();
+    const std::wstring exeQuoted = L"\"" + (app / "Pelorin.exe").wstring() + L"\"";
+    // Pelorin's own command line is as long as Windows allows; the launch command is longer.
+    const std::wstring arguments(32766 - exeQuoted.size() - 1, L'x');
+    const auto result = Run(L" " + arguments);
+    EXPECT_EQ(result.exitCode, 4u);
+    ASSERT_EQ(result.messageBoxes.size(), 1u);
+    const std::wstring length = std::to_wstring(Primary(L" -e " + arguments).size());
+    EXPECT_NE(result.messageBoxes[0].find(L"command line is " + length + L" characters long"),
+              std::wstring::npos)
+        << Narrow(result.messageBoxes[0].substr(0, 400));
+    EXPECT_FALSE(test::WaitForRecord(record, 1000).has_value()) << "something was started";
+}
+
+TEST_F(LaunchTest, WorksFromADriveRoot) {
+    SetJavaHome();
+    const fs::path rootExe = L"C:\\Pelorin.exe";
+    fs::copy_file(app / "Pelorin.exe", rootExe, fs::copy_options::overwrite_existing);
+    test::WriteBytes(L"C:\\JRE.pelorin", key->path() + "\r\n");
+    const auto result = test::RunAndAnswer(rootExe, L"\"C:\\Pelorin.exe\" report.dat", dataDir);
+    fs::remove(rootExe);
+    fs::remove(L"C:\\JRE.pelorin");
+    app = L"C:";
+    ExpectLaunched(result, home / "bin" / "javaw.exe",
+                   L"\"" + home.wstring() +
+                       L"\\bin\\javaw.exe\" -jar \"C:\\Virelt.jar\"  -e report.dat");
+}
+
+TEST_F(LaunchTest, ReadsThePointerFileInAnsiOrAsUtf8AfterTheMark) {
+    const std::wstring subKey = L"Runtime \u00E9t\u00E9";
+    const std::wstring fullKey =
+        std::wstring(key->path().begin(), key->path().end()) + L"\\" + subKey;
+    HKEY created = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, fullKey.c_str(), 0, nullptr, 0,
+                              KEY_ALL_ACCESS | KEY_WOW64_32KEY, nullptr, &created, nullptr),
+              ERROR_SUCCESS);
+    const std::wstring javaHome = home.wstring();
+    RegSetValueExW(created, L"JavaHome", 0, REG_SZ, reinterpret_cast<const BYTE*>(javaHome.c_str()),
+                   static_cast<DWORD>((javaHome.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(created);
+
+    const auto encoded = [&](UINT codePage) {
+        const int length =
+            WideCharToMultiByte(codePage, 0, fullKey.c_str(), -1, nullptr, 0, nullptr, nullptr);
+        std::string bytes(static_cast<std::size_t>(length), '\0');
+        WideCharToMultiByte(codePage, 0, fullKey.c_str(), -1, bytes.data(), length, nullptr,
+                            nullptr);
+        bytes.pop_back();
+        return bytes + "\r\n";
+    };
+    for (const std::string& file : {encoded(CP_ACP), "\xEF\xBB\xBF" + encoded(CP_UTF8)}) {
+        SCOPED_TRACE(file.substr(0, 3) == "\xEF\xBB\xBF" ? "UTF-8" : "ANSI");
+        WritePointerFile(file);
+        ExpectLaunched(Run(L" report.dat"), home / "bin" / "javaw.exe", Primary(L" -e report.dat"));
+    }
+}
+
+TEST_F(LaunchTest, NeverStartsAJavaExePlantedInTheCurrentDirectory) {
+    // No Java home: the java.exe fallback. The folder of the opened data file holds one too.
+    fs::copy_file(test::BuildDirectory() / "standin_java.exe", dataDir / "java.exe");
+    ExpectLaunched(Run(L" report.dat"), searchDir / "java.exe", Fallback(L" -e report.dat"));
+
+    fs::remove(searchDir / "java.exe");
+    const auto result = Run(L" report.dat");
+    EXPECT_EQ(result.exitCode, 4u);
+    ASSERT_EQ(result.messageBoxes.size(), 1u);
+    EXPECT_NE(result.messageBoxes[0].find(L"java.exe was found neither"), std::wstring::npos)
+        << Narrow(result.messageBoxes[0]);
+    EXPECT_FALSE(test::WaitForRecord(record, 1000).has_value()) << "the planted java.exe ran";
 }
 
 } // namespace

@@ -46,6 +46,30 @@ TEST(Win32Platform, DirectoryOfAModulePath) {
     }
 }
 
+TEST(Win32Platform, ModulePathsLongerThanMaxPathComeBackWhole) {
+    // Wine can't start a program from so deep a folder, so the buffer growth is driven here by a
+    // filler that behaves as GetModuleFileNameW does on Windows: it cuts the path to the buffer.
+    for (const std::size_t length : {std::size_t{10}, std::size_t{259}, std::size_t{260},
+                                     std::size_t{261}, std::size_t{1000}, std::size_t{32767}}) {
+        const std::wstring path = L"C:\\" + std::wstring(length - 3, L'p');
+        int calls = 0;
+        const auto filled = platform::win32::PathFromGrowingBuffer(
+            [&](wchar_t* buffer, unsigned long size) -> unsigned long {
+                ++calls;
+                const std::size_t copied = std::min<std::size_t>(path.size(), size);
+                std::copy(path.begin(), path.begin() + static_cast<long>(copied), buffer);
+                if (copied == size) {
+                    buffer[size - 1] = L'\0';
+                    return size; // cut short, as the system reports it
+                }
+                buffer[copied] = L'\0';
+                return static_cast<unsigned long>(copied);
+            });
+        EXPECT_EQ(filled, path) << length;
+        EXPECT_LE(calls, 9) << length;
+    }
+}
+
 TEST(Win32Platform, ExecutableDirectoryHoldsTheRunningProgram) {
     EXPECT_EQ(std::filesystem::path(platform::ExecutableDirectory()), test::BuildDirectory());
 }
@@ -71,7 +95,7 @@ TEST(Win32Platform, ReadFileBytesGivesTheBytesOrAFileNotFoundFailure) {
 TEST(Win32Platform, LaunchProcessOfAMissingProgramFails) {
     const std::wstring command = L"\"C:\\nowhere\\javaw.exe\" -jar \"C:\\x\\Virelt.jar\" ";
     try {
-        platform::LaunchProcess(command, SW_SHOWNORMAL);
+        platform::LaunchProcess({}, command, SW_SHOWNORMAL);
         ADD_FAILURE() << "a missing program was started";
     } catch (const Failure& failure) {
         EXPECT_EQ(failure.kind, FailureKind::CannotStartProcess);

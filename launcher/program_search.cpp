@@ -1,0 +1,58 @@
+#include "launcher/program_search.h"
+
+#include "platform/platform.h"
+
+namespace {
+
+bool IsAbsoluteFolder(const std::wstring& folder) {
+    const bool driveRooted =
+        folder.size() >= 3 && folder[1] == L':' && (folder[2] == L'\\' || folder[2] == L'/');
+    const bool uncPath = folder.starts_with(L"\\\\");
+    return driveRooted || uncPath;
+}
+
+std::wstring Unquoted(std::wstring folder) {
+    const auto first = folder.find_first_not_of(L' ');
+    const auto last = folder.find_last_not_of(L' ');
+    folder = first == std::wstring::npos ? std::wstring() : folder.substr(first, last - first + 1);
+    if (folder.size() >= 2 && folder.front() == L'"' && folder.back() == L'"') {
+        folder = folder.substr(1, folder.size() - 2);
+    }
+    return folder;
+}
+
+} // namespace
+
+std::vector<std::wstring> ProgramSearchFolders(const std::wstring& executableDir,
+                                               const std::wstring& systemDir,
+                                               const std::wstring& windowsDir,
+                                               const std::wstring& pathVariable) {
+    std::vector<std::wstring> folders = {executableDir, systemDir, windowsDir + L"\\System",
+                                         windowsDir};
+    std::size_t start = 0;
+    while (start <= pathVariable.size()) {
+        const auto end = std::min(pathVariable.find(L';', start), pathVariable.size());
+        const std::wstring folder = Unquoted(pathVariable.substr(start, end - start));
+        if (IsAbsoluteFolder(folder)) {
+            folders.push_back(folder);
+        }
+        start = end + 1;
+    }
+    return folders;
+}
+
+std::optional<std::wstring> FindProgram(const std::wstring& fileName,
+                                        const std::vector<std::wstring>& folders) {
+    for (const auto& folder : folders) {
+        if (folder.empty()) {
+            continue;
+        }
+        const std::wstring path = folder.back() == L'\\' || folder.back() == L'/'
+                                      ? folder + fileName
+                                      : folder + L"\\" + fileName;
+        if (platform::FileExists(path)) {
+            return path;
+        }
+    }
+    return std::nullopt;
+}

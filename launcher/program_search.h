@@ -1,0 +1,20 @@
+// Finding java.exe for the fallback launch without looking in the current directory, where a
+// data file the user opened may have brought a java.exe of its own.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// The folders Windows searches for a program named without a folder, in its order, less the
+// current directory: the starting program's folder, the system folder, the 16-bit system folder,
+// the Windows folder, then each absolute folder of PATH (relative ones would name the current
+// directory again).
+std::vector<std::wstring> ProgramSearchFolders(const std::wstring& executableDir,
+                                               const std::wstring& systemDir,
+                                               const std::wstring& windowsDir,
+                                               const std::wstring& pathVariable);
+
+// The full path of the first file of that name in those folders, on this machine.
+std::optional<std::wstring> FindProgram(const std::wstring& fileName,
+                                        const std::vector<std::wstring>& folders);
