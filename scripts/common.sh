@@ -20,7 +20,7 @@ ensure_packages() {
         exit 1
     fi
     apt-get update -q
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
 }
 
 # Starts an Xvfb on a free display and exports DISPLAY, unless one is already set.
