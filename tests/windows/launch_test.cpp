@@ -13,10 +13,6 @@ namespace {
 
 constexpr DWORD RecordWaitMs = 15000;
 
-std::string Narrow(const std::wstring& text) {
-    return test::Utf8(text);
-}
-
 class LaunchTest : public ::testing::Test {
 protected:
     void SetUp() override { Install(L"app"); }
@@ -92,9 +88,9 @@ protected:
         EXPECT_TRUE(result.messageBoxes.empty());
         const auto seen = test::WaitForRecord(record, RecordWaitMs);
         ASSERT_TRUE(seen.has_value()) << "the Java runtime was not started";
-        EXPECT_EQ(Narrow(seen->commandLine), Narrow(command));
-        EXPECT_TRUE(fs::equivalent(seen->module, module)) << Narrow(seen->module);
-        EXPECT_TRUE(fs::equivalent(seen->directory, dataDir)) << Narrow(seen->directory);
+        EXPECT_EQ(test::Utf8(seen->commandLine), test::Utf8(command));
+        EXPECT_TRUE(fs::equivalent(seen->module, module)) << test::Utf8(seen->module);
+        EXPECT_TRUE(fs::equivalent(seen->directory, dataDir)) << test::Utf8(seen->directory);
         EXPECT_EQ(seen->showState, L"1");
         fs::remove(record);
     }
@@ -125,7 +121,7 @@ TEST_F(LaunchTest, StartsJavawWithExactlyTheDocumentedCommandLine) {
         {L" /?", L" -e /?"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(Narrow(c.afterProgramName));
+        SCOPED_TRACE(test::Utf8(c.afterProgramName));
         ExpectLaunched(Run(c.afterProgramName), home / "bin" / "javaw.exe",
                        Primary(c.expectedTail));
     }
@@ -226,9 +222,9 @@ TEST_F(LaunchTest, EachFailureShowsAReportEndsWithItsStatusAndStartsNothing) {
         ASSERT_EQ(result.messageBoxes.size(), 1u);
         for (const auto& mention : c.mentions()) {
             EXPECT_NE(result.messageBoxes[0].find(mention), std::wstring::npos)
-                << Narrow(result.messageBoxes[0]) << "\nlacks: " << Narrow(mention);
+                << test::Utf8(result.messageBoxes[0]) << "\nlacks: " << test::Utf8(mention);
         }
-        EXPECT_NE(result.standardError.find(Narrow(c.mentions()[0])), std::string::npos)
+        EXPECT_NE(result.standardError.find(test::Utf8(c.mentions()[0])), std::string::npos)
             << "standard error: " << result.standardError;
         EXPECT_FALSE(test::WaitForRecord(record, 1000).has_value()) << "something was started";
     }
@@ -292,7 +288,7 @@ TEST_F(LaunchTest, ReportsACommandLineTooLongForWindowsInsteadOfCuttingIt) {
     const std::wstring length = std::to_wstring(Primary(L" -e " + arguments).size());
     EXPECT_NE(result.messageBoxes[0].find(L"command line is " + length + L" characters long"),
               std::wstring::npos)
-        << Narrow(result.messageBoxes[0].substr(0, 400));
+        << test::Utf8(result.messageBoxes[0].substr(0, 400));
     EXPECT_FALSE(test::WaitForRecord(record, 1000).has_value()) << "something was started";
 }
 
@@ -349,7 +345,7 @@ TEST_F(LaunchTest, NeverStartsAJavaExePlantedInTheCurrentDirectory) {
     EXPECT_EQ(result.exitCode, 4u);
     ASSERT_EQ(result.messageBoxes.size(), 1u);
     EXPECT_NE(result.messageBoxes[0].find(L"java.exe was found neither"), std::wstring::npos)
-        << Narrow(result.messageBoxes[0]);
+        << test::Utf8(result.messageBoxes[0]);
     EXPECT_FALSE(test::WaitForRecord(record, 1000).has_value()) << "the planted java.exe ran";
 }
 
