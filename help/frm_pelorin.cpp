@@ -16,19 +16,12 @@ platform::FormDescription Describe() {
     form.clientHeight = 3105;
     form.controls = {
         {txtHelp,
-         L"txtHelp",
          platform::ControlKind::ReadOnlyText,
          {120, 120, 7215, 2415},
          L"",
          L"Verdana",
          975},
-        {Close,
-         L"Close",
-         platform::ControlKind::PushButton,
-         {3120, 2640, 1095, 375},
-         L"&Close",
-         L"",
-         0},
+        {Close, platform::ControlKind::PushButton, {3120, 2640, 1095, 375}, L"&Close", L"", 0},
     };
     form.load = Form_Load;
     form.click = [](platform::ModalForm& shown, int controlId) {

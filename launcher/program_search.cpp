@@ -1,5 +1,6 @@
 #include "launcher/program_search.h"
 
+#include "launcher/launcher.h"
 #include "platform/platform.h"
 
 namespace {
@@ -12,9 +13,7 @@ bool IsAbsoluteFolder(const std::wstring& folder) {
 }
 
 std::wstring Unquoted(std::wstring folder) {
-    const auto first = folder.find_first_not_of(L' ');
-    const auto last = folder.find_last_not_of(L' ');
-    folder = first == std::wstring::npos ? std::wstring() : folder.substr(first, last - first + 1);
+    folder = TrimBlanks(folder);
     if (folder.size() >= 2 && folder.front() == L'"' && folder.back() == L'"') {
         folder = folder.substr(1, folder.size() - 2);
     }

@@ -68,7 +68,6 @@ enum class ControlKind {
 
 struct FormControl {
     int id = 0;
-    std::wstring name;
     ControlKind kind = ControlKind::PushButton;
     TwipsRect bounds;
     std::wstring caption;  // a button's caption; & marks its access key

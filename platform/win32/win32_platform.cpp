@@ -24,15 +24,15 @@ std::wstring ArgumentsAfterProgramName(std::wstring_view commandLine) {
 }
 
 std::wstring
-PathFromGrowingBuffer(const std::function<unsigned long(wchar_t*, unsigned long)>& fill) {
-    std::wstring path(MAX_PATH, L'\0');
+TextFromGrowingBuffer(const std::function<unsigned long(wchar_t*, unsigned long)>& fill) {
+    std::wstring text(MAX_PATH, L'\0');
     for (;;) {
-        const unsigned long length = fill(path.data(), static_cast<unsigned long>(path.size()));
-        if (length < path.size()) {
-            path.resize(length);
-            return path;
+        const unsigned long length = fill(text.data(), static_cast<unsigned long>(text.size()));
+        if (length < text.size()) {
+            text.resize(length);
+            return text;
         }
-        path.resize(path.size() * 2);
+        text.resize(std::max<std::size_t>(text.size() * 2, length));
     }
 }
 
@@ -146,7 +146,7 @@ std::wstring ArgumentString() {
 }
 
 std::wstring ExecutableDirectory() {
-    return win32::DirectoryOf(win32::PathFromGrowingBuffer([](wchar_t* buffer, unsigned long size) {
+    return win32::DirectoryOf(win32::TextFromGrowingBuffer([](wchar_t* buffer, unsigned long size) {
         return static_cast<unsigned long>(GetModuleFileNameW(nullptr, buffer, size));
     }));
 }
@@ -186,16 +186,9 @@ bool FileExists(const std::wstring& path) {
 }
 
 std::wstring EnvironmentVariable(const std::wstring& name) {
-    std::wstring value(256, L'\0');
-    for (;;) {
-        const DWORD length =
-            GetEnvironmentVariableW(name.c_str(), value.data(), static_cast<DWORD>(value.size()));
-        if (length < value.size()) {
-            value.resize(length);
-            return value;
-        }
-        value.resize(length);
-    }
+    return win32::TextFromGrowingBuffer([&](wchar_t* buffer, unsigned long size) {
+        return static_cast<unsigned long>(GetEnvironmentVariableW(name.c_str(), buffer, size));
+    });
 }
 
 std::wstring SystemDirectory() {

@@ -11,10 +11,11 @@ namespace platform::win32 {
 // first blank or tab; the blanks and tabs that separate it from the arguments are skipped.
 std::wstring ArgumentsAfterProgramName(std::wstring_view commandLine);
 
-// A path from a function that fills a caller's buffer the way GetModuleFileNameW does (cutting
-// the path short when the buffer is too small), with the buffer grown until the path fits.
+// Text from a function that fills a caller's buffer and answers the length it wrote, or, when the
+// buffer is too small, at least the buffer's size (GetModuleFileNameW cuts the text and answers
+// the size, GetEnvironmentVariableW answers the size it needs); the buffer grows until it fits.
 std::wstring
-PathFromGrowingBuffer(const std::function<unsigned long(wchar_t*, unsigned long)>& fill);
+TextFromGrowingBuffer(const std::function<unsigned long(wchar_t*, unsigned long)>& fill);
 
 // The directory part of a module path: everything before its last backslash.
 std::wstring DirectoryOf(std::wstring_view modulePath);

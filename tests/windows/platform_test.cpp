@@ -53,7 +53,7 @@ TEST(Win32Platform, ModulePathsLongerThanMaxPathComeBackWhole) {
                                      std::size_t{261}, std::size_t{1000}, std::size_t{32767}}) {
         const std::wstring path = L"C:\\" + std::wstring(length - 3, L'p');
         int calls = 0;
-        const auto filled = platform::win32::PathFromGrowingBuffer(
+        const auto filled = platform::win32::TextFromGrowingBuffer(
             [&](wchar_t* buffer, unsigned long size) -> unsigned long {
                 ++calls;
                 const std::size_t copied = std::min<std::size_t>(path.size(), size);
