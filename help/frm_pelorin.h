@@ -5,7 +5,8 @@
 
 namespace frmPelorin {
 
-enum ControlId : int { txtHelp = 1, Close = 2 };
+// Not 1 or 2: the dialog manager takes those for OK and Cancel, and maps Enter and Esc to them.
+enum ControlId : int { txtHelp = 100, Close = 101 };
 
 // The window as the platform shows it: caption, client size and controls in twips.
 platform::FormDescription Describe();

@@ -177,6 +177,12 @@ void FormWindow::ShowModal() {
     }
     MSG message;
     while (!unloaded_ && GetMessageW(&message, nullptr, 0, 0) > 0) {
+        // The form has no Cancel button, so Esc is nobody's key. Left to the dialog manager, or to
+        // a multi-line text box, which closes its parent on Esc, it would close the form.
+        if ((message.message == WM_KEYDOWN || message.message == WM_CHAR) &&
+            message.wParam == VK_ESCAPE) {
+            continue;
+        }
         if (!IsDialogMessageW(window_, &message)) {
             TranslateMessage(&message);
             DispatchMessageW(&message);
@@ -228,6 +234,24 @@ LRESULT FormWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
         SetBkColor(dc, GetSysColor(COLOR_WINDOW));
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+    }
+    case WM_NEXTDLGCTL: {
+        // A multi-line text box asks its parent for the next control when Tab is pressed in it.
+        const HWND next = LOWORD(lParam) != 0 ? reinterpret_cast<HWND>(wParam)
+                                              : GetNextDlgTabItem(window_, GetFocus(), wParam != 0);
+        if (next != nullptr) {
+            SetFocus(next);
+        }
+        return 0;
+    }
+    case DM_GETDEFID: {
+        // Enter presses the push button that has the focus; elsewhere it presses nothing.
+        const HWND focus = GetFocus();
+        if (focus != nullptr && IsChild(window_, focus) &&
+            (SendMessageW(focus, WM_GETDLGCODE, 0, 0) & DLGC_UNDEFPUSHBUTTON) != 0) {
+            return MAKELRESULT(GetDlgCtrlID(focus), DC_HASDEFID);
+        }
+        return 0;
     }
     case WM_DPICHANGED: {
         const auto* suggested = reinterpret_cast<const RECT*>(lParam);

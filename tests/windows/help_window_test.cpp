@@ -179,24 +179,11 @@ TEST_F(HelpWindow, ShowsTheUsageTextInAFixedDialogAt96Dpi) {
     ExpectEndedCleanly();
 }
 
-void PressAltC(HWND window) {
-    SetForegroundWindow(window);
-    Sleep(200);
-    INPUT keys[4] = {};
-    const WORD codes[4] = {VK_MENU, 'C', 'C', VK_MENU};
-    for (int i = 0; i < 4; ++i) {
-        keys[i].type = INPUT_KEYBOARD;
-        keys[i].ki.wVk = codes[i];
-        keys[i].ki.dwFlags = i < 2 ? 0 : KEYEVENTF_KEYUP;
-    }
-    SendInput(4, keys, sizeof(INPUT));
-}
-
 TEST_F(HelpWindow, ClosesByButtonByAltCAndByCloseBox) {
     const std::pair<const char*, std::function<void(HWND)>> ways[] = {
         {"Close button",
          [](HWND window) { PostMessageW(GetDlgItem(window, frmPelorin::Close), BM_CLICK, 0, 0); }},
-        {"Alt+C typed", PressAltC},
+        {"Alt+C typed", [](HWND) { test::TypeKeys("Pelorin", "alt+c"); }},
         {"close box", [](HWND window) { PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0); }},
     };
     for (const auto& [name, close] : ways) {
@@ -205,6 +192,53 @@ TEST_F(HelpWindow, ClosesByButtonByAltCAndByCloseBox) {
         ASSERT_NE(window, nullptr);
         close(window);
         ExpectEndedCleanly();
+    }
+}
+
+// Waits for the keyboard focus of the window's thread to reach the control.
+bool FocusReaches(HWND window, int controlId) {
+    const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+    for (int i = 0; i < 100; ++i) {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        if (GetGUIThreadInfo(thread, &info) && info.hwndFocus == GetDlgItem(window, controlId)) {
+            return true;
+        }
+        Sleep(50);
+    }
+    return false;
+}
+
+TEST_F(HelpWindow, KeyboardMovesBetweenTheControlsAndOnlyTheCloseButtonCloses) {
+    struct Step {
+        const char* keys;
+        int focus; // 0: the window has closed
+    };
+    using frmPelorin::Close;
+    using frmPelorin::txtHelp;
+    const std::vector<Step> windows[] = {
+        {{"", txtHelp},
+         {"Tab", Close},
+         {"Tab", txtHelp},
+         {"shift+Tab", Close},
+         {"shift+Tab", txtHelp},
+         {"Escape Return Tab", Close},  // Esc and Enter in the text box do nothing
+         {"Escape shift+Tab", txtHelp}, // and Esc on the button does nothing either
+         {"Tab space", 0}},
+        {{"Tab Return", 0}},
+    };
+    for (const auto& steps : windows) {
+        const HWND window = ShowUsageWindow();
+        ASSERT_NE(window, nullptr);
+        for (const auto& step : steps) {
+            SCOPED_TRACE(step.keys);
+            test::TypeKeys("Pelorin", step.keys);
+            if (step.focus == 0) {
+                ExpectEndedCleanly();
+            } else {
+                ASSERT_TRUE(FocusReaches(window, step.focus));
+            }
+        }
     }
 }
 

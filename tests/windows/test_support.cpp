@@ -134,6 +134,29 @@ void AnswerMessageBox(DWORD processId, RunResult& result) {
     }
 }
 
+void TypeKeys(const std::string& windowTitle, const std::string& keys) {
+    if (keys.empty()) {
+        return;
+    }
+    using SpawnFunction = long(__cdecl*)(char* const* argv, int wait);
+    const auto spawn = reinterpret_cast<SpawnFunction>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "__wine_unix_spawnvp")));
+    ASSERT_NE(spawn, nullptr) << "typing through the X server needs Wine";
+    std::vector<std::string> words = {"xdotool",     "search", "--name", "^" + windowTitle + "$",
+                                      "windowfocus", "--sync", "key",    "--delay",
+                                      "50"};
+    for (std::size_t start = 0, end; start < keys.size(); start = end + 1) {
+        end = std::min(keys.find(' ', start), keys.size());
+        words.push_back(keys.substr(start, end - start));
+    }
+    std::vector<char*> argv;
+    for (auto& word : words) {
+        argv.push_back(word.data());
+    }
+    argv.push_back(nullptr);
+    EXPECT_EQ(spawn(argv.data(), 1), 0) << "xdotool could not type " << keys;
+}
+
 std::vector<std::wstring> LoadedDlls(const std::filesystem::path& program,
                                      const std::wstring& commandLine,
                                      const std::filesystem::path& directory) {

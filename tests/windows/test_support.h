@@ -45,6 +45,10 @@ RunResult RunAndAnswer(const std::filesystem::path& program, const std::wstring&
 // text to result.
 void AnswerMessageBox(DWORD processId, RunResult& result);
 
+// Types keys (xdotool's key names, separated by blanks) into the window of this title as a
+// person's keyboard would: through the X server, with xdotool. Wine alone can run it from here.
+void TypeKeys(const std::string& windowTitle, const std::string& keys);
+
 // Runs program under the debugger, answering message boxes, and gives the file names (lower
 // case, without folders) of every DLL it loaded.
 std::vector<std::wstring> LoadedDlls(const std::filesystem::path& program,
