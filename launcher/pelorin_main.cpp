@@ -34,6 +34,19 @@ std::wstring ReadRuntimeKeyPath(const std::wstring& executableDir) {
     return utf8 ? platform::Utf8ToWide(*item) : platform::AnsiToWide(*item);
 }
 
+// JavaHome under the key, from the first registry view that holds one. A value of blanks names no
+// folder, so it is passed over like a missing one, and the next view is asked.
+std::wstring ReadJavaHome(const std::wstring& keyPath) {
+    for (const auto view : modRegAccess::RegistryViews) {
+        const auto read = modRegAccess::ReadRegistryString(modRegAccess::HKEY_LOCAL_MACHINE_ROOT,
+                                                           keyPath, L"JavaHome", view);
+        if (read.value && !TrimBlanks(*read.value).empty()) {
+            return *read.value;
+        }
+    }
+    return {};
+}
+
 // The program to start for the launch command: none for javaw.exe, whose full path the command
 // names; for the java.exe fallback, the java.exe that the search path gives, but never one from
 // the current directory.
@@ -60,9 +73,7 @@ void Main() {
     argLine = TrimBlanks(platform::ArgumentString());
     const std::wstring executableDir = platform::ExecutableDirectory();
     runtimeKeyPath = ReadRuntimeKeyPath(executableDir);
-    javaHomeDir = modRegAccess::ReadRegistryString(modRegAccess::HKEY_LOCAL_MACHINE_ROOT,
-                                                   runtimeKeyPath, L"JavaHome")
-                      .value_or(std::wstring());
+    javaHomeDir = ReadJavaHome(runtimeKeyPath);
     javawPrefix = MakeJavawPrefix(javaHomeDir);
 
     // The pointer file is read, and must be readable, before a help request is honoured.

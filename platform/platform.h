@@ -20,9 +20,8 @@ std::wstring ExecutableDirectory();
 // or read.
 std::string ReadFileBytes(const std::wstring& path);
 
-// Conversions between wide text and the system's ANSI code page, and from UTF-8.
+// Conversions to wide text from the system's ANSI code page, and from UTF-8.
 std::wstring AnsiToWide(std::string_view bytes);
-std::string WideToAnsi(std::wstring_view text);
 std::wstring Utf8ToWide(std::string_view bytes);
 
 // Whether an existing file, not a folder, has this path.
@@ -35,14 +34,14 @@ std::wstring EnvironmentVariable(const std::wstring& name);
 std::wstring SystemDirectory();
 std::wstring WindowsDirectory();
 
-// The ANSI registry primitives, with the system's own status codes (0 is success). A key of 0
-// is no key: queries on it fail.
+// The registry primitives of the wide API, with the system's own status codes (0 is success). A
+// key of 0 is no key: queries on it fail.
 using RegistryKey = std::uintptr_t;
-long RegistryOpenKey(std::uint32_t rootKey, const std::string& keyPath, std::uint32_t options,
+long RegistryOpenKey(std::uint32_t rootKey, const std::wstring& keyPath,
                      std::uint32_t desiredAccess, RegistryKey& key);
 // data may be null to ask for type and size only; size is in bytes, in and out.
-long RegistryQueryValue(RegistryKey key, const std::string& valueName, std::uint32_t& type,
-                        char* data, std::uint32_t& size);
+long RegistryQueryValue(RegistryKey key, const std::wstring& valueName, std::uint32_t& type,
+                        wchar_t* data, std::uint32_t& size);
 void RegistryCloseKey(RegistryKey key);
 
 // Starts a process from one complete command line with the given window show state, and returns

@@ -34,54 +34,55 @@ private:
     platform::RegistryKey key_;
 };
 
-std::optional<std::wstring> ReadInView(std::uint32_t rootKey, const std::string& keyPath,
-                                       const std::string& valueName, std::uint32_t view) {
+RegistryRead NoValue(RegistryRead::Outcome outcome, long status, std::uint32_t type = 0) {
+    return {outcome, status, type, std::nullopt};
+}
+
+} // namespace
+
+RegistryRead ReadRegistryString(std::uint32_t rootKey, const std::wstring& keyPath,
+                                const std::wstring& valueName, RegistryView view) {
+    using Outcome = RegistryRead::Outcome;
     // Read access is all we need; asking for more is refused to ordinary users under
     // HKEY_LOCAL_MACHINE.
+    const std::uint32_t access =
+        KEY_QUERY_VALUE_ACCESS |
+        (view == RegistryView::Bits32 ? KEY_WOW64_32KEY_VIEW : KEY_WOW64_64KEY_VIEW);
     platform::RegistryKey rawKey = 0;
-    if (platform::RegistryOpenKey(rootKey, keyPath, 0, KEY_QUERY_VALUE_ACCESS | view, rawKey) !=
-            ERROR_SUCCESS_STATUS ||
-        rawKey == 0) {
-        return std::nullopt;
+    const long opened = platform::RegistryOpenKey(rootKey, keyPath, access, rawKey);
+    if (opened != ERROR_SUCCESS_STATUS || rawKey == 0) {
+        return NoValue(Outcome::NoKey, opened);
     }
     const KeyOwner key(rawKey);
 
     std::uint32_t type = 0;
     std::uint32_t size = 0;
-    platform::RegistryQueryValue(key.get(), valueName, type, nullptr, size);
+    const long measured = platform::RegistryQueryValue(key.get(), valueName, type, nullptr, size);
+    if (measured != ERROR_SUCCESS_STATUS) {
+        return NoValue(Outcome::NoValue, measured);
+    }
     if (type != REG_SZ_TYPE) {
-        return std::nullopt;
+        return NoValue(Outcome::OtherType, measured, type);
     }
-    for (int attempt = 0; attempt < MaxReadAttempts; ++attempt) {
-        std::string buffer(size, ' ');
+    long status = ERROR_MORE_DATA_STATUS;
+    for (int attempt = 0; attempt < MaxReadAttempts && status == ERROR_MORE_DATA_STATUS;
+         ++attempt) {
+        // Sizes are in bytes of UTF-16; an odd last byte is half a character, and left out.
+        std::wstring buffer((size + 1) / sizeof(wchar_t), L' ');
+        size = static_cast<std::uint32_t>(buffer.size() * sizeof(wchar_t));
         std::uint32_t readType = 0;
-        const long status =
-            platform::RegistryQueryValue(key.get(), valueName, readType, buffer.data(), size);
-        if (status == ERROR_MORE_DATA_STATUS) {
-            continue; // the value grew since it was measured; size now holds its new length
+        status = platform::RegistryQueryValue(key.get(), valueName, readType, buffer.data(), size);
+        if (status == ERROR_SUCCESS_STATUS && readType != REG_SZ_TYPE) {
+            return NoValue(Outcome::OtherType, status, readType);
         }
-        if (status != ERROR_SUCCESS_STATUS || readType != REG_SZ_TYPE) {
-            return std::nullopt;
+        if (status == ERROR_SUCCESS_STATUS) {
+            buffer.resize(std::min<std::size_t>(size / sizeof(wchar_t), buffer.size()));
+            buffer.resize(std::min(buffer.find(L'\0'), buffer.size()));
+            return {Outcome::Value, status, readType, buffer};
         }
-        buffer.resize(std::min<std::size_t>(size, buffer.size()));
-        buffer.resize(std::min(buffer.find('\0'), buffer.size()));
-        return platform::AnsiToWide(buffer);
+        // ERROR_MORE_DATA: the value grew since it was measured; size now holds its new length.
     }
-    return std::nullopt;
-}
-
-} // namespace
-
-std::optional<std::wstring> ReadRegistryString(std::uint32_t rootKey, const std::wstring& keyPath,
-                                               const std::wstring& valueName) {
-    const std::string ansiKeyPath = platform::WideToAnsi(keyPath);
-    const std::string ansiValueName = platform::WideToAnsi(valueName);
-    for (const std::uint32_t view : {KEY_WOW64_32KEY_VIEW, KEY_WOW64_64KEY_VIEW}) {
-        if (auto value = ReadInView(rootKey, ansiKeyPath, ansiValueName, view)) {
-            return value;
-        }
-    }
-    return std::nullopt;
+    return NoValue(Outcome::NoValue, status, type);
 }
 
 } // namespace modRegAccess

@@ -24,24 +24,20 @@ struct OpenKey {
 std::map<platform::RegistryKey, OpenKey> openKeys;
 platform::RegistryKey nextKey = 0x1000;
 
-std::string Lower(std::string text) {
+std::wstring Lower(std::wstring text) {
     std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+                   [](wchar_t c) { return c < 0x80 ? static_cast<wchar_t>(std::tolower(c)) : c; });
     return text;
 }
 
-const RegistryKeyValues* FindKey(const std::map<std::string, RegistryKeyValues>& view,
-                                 const std::string& path) {
+const RegistryKeyValues* FindKey(const std::map<std::wstring, RegistryKeyValues>& view,
+                                 const std::wstring& path) {
     for (const auto& [keyPath, values] : view) {
         if (Lower(keyPath) == Lower(path)) {
             return &values;
         }
     }
     return nullptr;
-}
-
-std::wstring Widen(const std::string& text) {
-    return std::wstring(text.begin(), text.end());
 }
 
 } // namespace
@@ -82,22 +78,13 @@ std::string ReadFileBytes(const std::wstring& path) {
     return file->second;
 }
 
-// The in-memory machine's ANSI code page is Latin-1: one byte per character, and characters it
-// can't hold become question marks.
+// The in-memory machine's ANSI code page is Latin-1: one byte per character.
 std::wstring AnsiToWide(std::string_view bytes) {
     std::wstring text;
     for (const unsigned char byte : bytes) {
         text.push_back(static_cast<wchar_t>(byte));
     }
     return text;
-}
-
-std::string WideToAnsi(std::wstring_view text) {
-    std::string bytes;
-    for (const wchar_t character : text) {
-        bytes.push_back(character <= 0xFF ? static_cast<char>(character) : '?');
-    }
-    return bytes;
 }
 
 std::wstring Utf8ToWide(std::string_view bytes) {
@@ -142,15 +129,15 @@ std::wstring WindowsDirectory() {
     return TheMachine().windowsDirectory;
 }
 
-long RegistryOpenKey(std::uint32_t rootKey, const std::string& keyPath, std::uint32_t options,
+long RegistryOpenKey(std::uint32_t rootKey, const std::wstring& keyPath,
                      std::uint32_t desiredAccess, RegistryKey& key) {
     using namespace memory_platform;
     Machine& machine = TheMachine();
     const bool view32 = (desiredAccess & KeyWow64Bits32) != 0;
     machine.events.push_back(std::wstring(L"RegistryOpenKey ") + (view32 ? L"32 " : L"64 ") +
-                             memory_platform::Widen(keyPath));
+                             keyPath);
     key = 0;
-    if (rootKey != HklmRoot || options != 0) {
+    if (rootKey != HklmRoot) {
         return ErrorInvalidHandle;
     }
     const std::uint32_t rights = desiredAccess & ~(KeyWow64Bits32 | KeyWow64Bits64);
@@ -167,13 +154,12 @@ long RegistryOpenKey(std::uint32_t rootKey, const std::string& keyPath, std::uin
     return ErrorSuccess;
 }
 
-long RegistryQueryValue(RegistryKey key, const std::string& valueName, std::uint32_t& type,
-                        char* data, std::uint32_t& size) {
+long RegistryQueryValue(RegistryKey key, const std::wstring& valueName, std::uint32_t& type,
+                        wchar_t* data, std::uint32_t& size) {
     using namespace memory_platform;
     Machine& machine = TheMachine();
     machine.events.push_back(std::wstring(L"RegistryQueryValue ") +
-                             (data == nullptr ? L"size " : L"data ") +
-                             memory_platform::Widen(valueName));
+                             (data == nullptr ? L"size " : L"data ") + valueName);
     const auto open = openKeys.find(key);
     if (open == openKeys.end()) {
         return ErrorInvalidHandle;
@@ -186,7 +172,7 @@ long RegistryQueryValue(RegistryKey key, const std::string& valueName, std::uint
         return ErrorFileNotFound;
     }
     type = value->second.type;
-    const auto stored = static_cast<std::uint32_t>(value->second.data.size());
+    const auto stored = static_cast<std::uint32_t>(value->second.data.size() * sizeof(wchar_t));
     if (data != nullptr && size < stored) {
         size = stored;
         return ErrorMoreData;

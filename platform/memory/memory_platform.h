@@ -14,11 +14,11 @@ namespace memory_platform {
 
 struct RegistryValue {
     std::uint32_t type = 1;
-    std::string data; // the bytes as stored, terminator included when there is one
+    std::wstring data; // the UTF-16 text as stored, terminator included when there is one
 };
 
 // Values by name, in one key.
-using RegistryKeyValues = std::map<std::string, RegistryValue>;
+using RegistryKeyValues = std::map<std::wstring, RegistryValue>;
 
 enum class RegistryView { Bits32, Bits64 };
 
@@ -31,12 +31,12 @@ struct Machine {
     std::wstring windowsDirectory = L"C:\\Windows";
 
     // Keys of HKEY_LOCAL_MACHINE by path (compared without regard to case), per view.
-    std::map<std::string, RegistryKeyValues> registry32;
-    std::map<std::string, RegistryKeyValues> registry64;
+    std::map<std::wstring, RegistryKeyValues> registry32;
+    std::map<std::wstring, RegistryKeyValues> registry64;
     // An ordinary user: opening a key under HKEY_LOCAL_MACHINE for more than reading is refused.
     bool ordinaryUser = true;
     // When set, answers every value query in place of the stored values.
-    std::function<long(const std::string& valueName, std::uint32_t& type, char* data,
+    std::function<long(const std::wstring& valueName, std::uint32_t& type, wchar_t* data,
                        std::uint32_t& size)>
         queryOverride;
 

@@ -90,8 +90,8 @@ Failure SystemFailure(FailureKind kind, const std::wstring& subject, const wchar
 // does without advapi32.dll and the DLLs that it brings. Older Windows has them in advapi32.dll.
 // Both names resolve inside the system: neither is looked for beside a user's files.
 struct RegistryFunctions {
-    decltype(&RegOpenKeyExA) open = nullptr;
-    decltype(&RegQueryValueExA) query = nullptr;
+    decltype(&RegOpenKeyExW) open = nullptr;
+    decltype(&RegQueryValueExW) query = nullptr;
     decltype(&RegCloseKey) close = nullptr;
 };
 
@@ -111,8 +111,8 @@ const RegistryFunctions& Registry() {
                 continue;
             }
             const RegistryFunctions found{
-                Bound<decltype(&RegOpenKeyExA)>(module, "RegOpenKeyExA"),
-                Bound<decltype(&RegQueryValueExA)>(module, "RegQueryValueExA"),
+                Bound<decltype(&RegOpenKeyExW)>(module, "RegOpenKeyExW"),
+                Bound<decltype(&RegQueryValueExW)>(module, "RegQueryValueExW"),
                 Bound<decltype(&RegCloseKey)>(module, "RegCloseKey")};
             if (found.open != nullptr && found.query != nullptr && found.close != nullptr) {
                 return found;
@@ -203,19 +203,7 @@ std::wstring WindowsDirectory() {
     return folder;
 }
 
-std::string WideToAnsi(std::wstring_view text) {
-    if (text.empty()) {
-        return {};
-    }
-    const int inLength = static_cast<int>(std::min<std::size_t>(text.size(), INT_MAX));
-    const int length =
-        WideCharToMultiByte(CP_ACP, 0, text.data(), inLength, nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), inLength, bytes.data(), length, nullptr, nullptr);
-    return bytes;
-}
-
-long RegistryOpenKey(std::uint32_t rootKey, const std::string& keyPath, std::uint32_t options,
+long RegistryOpenKey(std::uint32_t rootKey, const std::wstring& keyPath,
                      std::uint32_t desiredAccess, RegistryKey& key) {
     key = 0;
     if (Registry().open == nullptr) {
@@ -223,13 +211,13 @@ long RegistryOpenKey(std::uint32_t rootKey, const std::string& keyPath, std::uin
     }
     HKEY opened = nullptr;
     const LONG status =
-        Registry().open(ToHkey(rootKey), keyPath.c_str(), options, desiredAccess, &opened);
+        Registry().open(ToHkey(rootKey), keyPath.c_str(), 0, desiredAccess, &opened);
     key = status == ERROR_SUCCESS ? reinterpret_cast<RegistryKey>(opened) : 0;
     return status;
 }
 
-long RegistryQueryValue(RegistryKey key, const std::string& valueName, std::uint32_t& type,
-                        char* data, std::uint32_t& size) {
+long RegistryQueryValue(RegistryKey key, const std::wstring& valueName, std::uint32_t& type,
+                        wchar_t* data, std::uint32_t& size) {
     if (Registry().query == nullptr) {
         return ERROR_PROC_NOT_FOUND;
     }

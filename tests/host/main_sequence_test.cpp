@@ -12,7 +12,7 @@ using memory_platform::Machine;
 
 const std::wstring ExeDir = L"C:\\Program Files\\Virelt";
 const std::wstring PointerFile = ExeDir + L"\\JRE.pelorin";
-const std::string KeyPath = "SOFTWARE\\JavaSoft\\JRE\\1.8";
+const std::wstring KeyPath = L"SOFTWARE\\JavaSoft\\JRE\\1.8";
 const std::wstring JarArgument = L"\"C:\\Program Files\\Virelt\\Virelt.jar\" ";
 const std::wstring Javaw = L"\"C:\\Java\\jre\\bin\\javaw.exe\" -jar ";
 
@@ -26,8 +26,8 @@ protected:
             moduleString->clear();
         }
         machine().executableDirectory = ExeDir;
-        machine().files[PointerFile] = KeyPath + "\r\n";
-        machine().registry32[KeyPath]["JavaHome"] = {1, std::string("C:\\Java\\jre\0", 12)};
+        machine().files[PointerFile] = "SOFTWARE\\JavaSoft\\JRE\\1.8\r\n";
+        machine().registry32[KeyPath][L"JavaHome"] = {1, std::wstring(L"C:\\Java\\jre\0", 12)};
         machine().environment[L"PATH"] = L"C:\\Windows\\system32;" + JavaOnPathFolder;
         machine().files[JavaOnPath] = "MZ";
     }
@@ -86,20 +86,66 @@ TEST_F(MainSequence, ResolvesTheRuntimeBeforeLaunchingInOrder) {
     EXPECT_EQ(PelorinMain::argLine, L" -e report.dat");
 }
 
-TEST_F(MainSequence, FallsBackToJavaExeWhenNoJavaHomeIsFound) {
-    const std::function<void(Machine&)> arrangements[] = {
-        [](Machine& m) { m.registry32.clear(); },
-        [](Machine& m) { m.registry32[KeyPath]["JavaHome"].type = 2; },
-        [](Machine& m) { m.registry32[KeyPath]["JavaHome"].data = std::string("   \0", 4); },
-        [](Machine& m) { m.files[PointerFile] = "SOFTWARE\\Nowhere\r\n"; },
+TEST_F(MainSequence, TakesJavaHomeFromTheFirstViewThatHoldsOneOrFallsBackToJavaExe) {
+    struct ViewCase {
+        const char* name;
+        std::function<void(Machine&)> arrange;
+        const wchar_t* javaHome; // empty: the java.exe fallback
     };
-    for (const auto& arrange : arrangements) {
+    const auto set = [](std::map<std::wstring, memory_platform::RegistryKeyValues>& view,
+                        std::uint32_t type, const wchar_t* text) {
+        view[KeyPath][L"JavaHome"] = {type, std::wstring(text) + L'\0'};
+    };
+    const ViewCase cases[] = {
+        {"no key", [](Machine& m) { m.registry32.clear(); }, L""},
+        {"REG_EXPAND_SZ", [&](Machine& m) { set(m.registry32, 2, L"C:\\Java\\jre"); }, L""},
+        {"blanks only", [&](Machine& m) { set(m.registry32, 1, L"   "); }, L""},
+        {"key named nowhere", [](Machine& m) { m.files[PointerFile] = "SOFTWARE\\Nowhere\r\n"; },
+         L""},
+        {"64-bit view only",
+         [&](Machine& m) {
+             m.registry32.clear();
+             set(m.registry64, 1, L"C:\\J64");
+         },
+         L"C:\\J64"},
+        {"32-bit view first", [&](Machine& m) { set(m.registry64, 1, L"C:\\J64"); },
+         L"C:\\Java\\jre"},
+        {"another type in the 32-bit view",
+         [&](Machine& m) {
+             set(m.registry32, 2, L"C:\\J32");
+             set(m.registry64, 1, L"C:\\J64");
+         },
+         L"C:\\J64"},
+        {"empty in the 32-bit view",
+         [&](Machine& m) {
+             set(m.registry32, 1, L"");
+             set(m.registry64, 1, L"C:\\J64");
+         },
+         L"C:\\J64"},
+        {"blanks in the 32-bit view",
+         [&](Machine& m) {
+             set(m.registry32, 1, L"  ");
+             set(m.registry64, 1, L"C:\\J64");
+         },
+         L"C:\\J64"},
+        {"empty in both views",
+         [&](Machine& m) {
+             set(m.registry32, 1, L"");
+             set(m.registry64, 1, L"");
+         },
+         L""},
+    };
+    for (const auto& c : cases) {
         SetUp();
-        arrange(machine());
-        EXPECT_EQ(Run(L"report.dat"), Success);
-        ASSERT_EQ(machine().launches.size(), 1u);
-        EXPECT_EQ(machine().launches[0], L"java.exe -jar " + JarArgument + L" -e report.dat");
-        EXPECT_EQ(machine().launchApplications[0], JavaOnPath);
+        c.arrange(machine());
+        EXPECT_EQ(Run(L"report.dat"), Success) << c.name;
+        ASSERT_EQ(machine().launches.size(), 1u) << c.name;
+        const std::wstring home = c.javaHome;
+        EXPECT_EQ(machine().launches[0],
+                  (home.empty() ? L"java.exe -jar " : L"\"" + home + L"\\bin\\javaw.exe\" -jar ") +
+                      JarArgument + L" -e report.dat")
+            << c.name;
+        EXPECT_EQ(machine().launchApplications[0], home.empty() ? JavaOnPath : L"") << c.name;
     }
 }
 

@@ -73,9 +73,9 @@ protected:
         return test::RunAndAnswer(exe, L"\"" + exe.wstring() + L"\"" + afterProgramName, dataDir);
     }
 
-    std::wstring Primary(const std::wstring& tail) const {
-        return L"\"" + home.wstring() + L"\\bin\\javaw.exe\" -jar \"" + app.wstring() +
-               L"\\Virelt.jar\" " + tail;
+    std::wstring Primary(const std::wstring& tail, const fs::path& javaHome = {}) const {
+        return L"\"" + (javaHome.empty() ? home : javaHome).wstring() +
+               L"\\bin\\javaw.exe\" -jar \"" + app.wstring() + L"\\Virelt.jar\" " + tail;
     }
     std::wstring Fallback(const std::wstring& tail) const {
         return L"java.exe -jar \"" + app.wstring() + L"\\Virelt.jar\" " + tail;
@@ -306,32 +306,49 @@ TEST_F(LaunchTest, WorksFromADriveRoot) {
                        L"\\bin\\javaw.exe\" -jar \"C:\\Virelt.jar\"  -e report.dat");
 }
 
-TEST_F(LaunchTest, ReadsThePointerFileInAnsiOrAsUtf8AfterTheMark) {
-    const std::wstring subKey = L"Runtime \u00E9t\u00E9";
-    const std::wstring fullKey =
-        std::wstring(key->path().begin(), key->path().end()) + L"\\" + subKey;
-    HKEY created = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, fullKey.c_str(), 0, nullptr, 0,
-                              KEY_ALL_ACCESS | KEY_WOW64_32KEY, nullptr, &created, nullptr),
-              ERROR_SUCCESS);
-    const std::wstring javaHome = home.wstring();
-    RegSetValueExW(created, L"JavaHome", 0, REG_SZ, reinterpret_cast<const BYTE*>(javaHome.c_str()),
-                   static_cast<DWORD>((javaHome.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(created);
-
-    const auto encoded = [&](UINT codePage) {
-        const int length =
-            WideCharToMultiByte(codePage, 0, fullKey.c_str(), -1, nullptr, 0, nullptr, nullptr);
-        std::string bytes(static_cast<std::size_t>(length), '\0');
-        WideCharToMultiByte(codePage, 0, fullKey.c_str(), -1, bytes.data(), length, nullptr,
-                            nullptr);
-        bytes.pop_back();
-        return bytes + "\r\n";
+// Key paths and Java homes written through the wide API by installers, with characters that the
+// ANSI code page holds or doesn't, reached through each form of the pointer file.
+TEST_F(LaunchTest, ReadsThePointerFileInEachEncodingAndTheRegistryInUnicode) {
+    struct EncodingCase {
+        const char* name;
+        UINT codePage;
+        std::string mark;
+        std::wstring subKey;
+        std::wstring homeFolder;
     };
-    for (const std::string& file : {encoded(CP_ACP), "\xEF\xBB\xBF" + encoded(CP_UTF8)}) {
-        SCOPED_TRACE(file.substr(0, 3) == "\xEF\xBB\xBF" ? "UTF-8" : "ANSI");
-        WritePointerFile(file);
-        ExpectLaunched(Run(L" report.dat"), home / "bin" / "javaw.exe", Primary(L" -e report.dat"));
+    const EncodingCase cases[] = {
+        {"ANSI", CP_ACP, "", L"Runtime \u00E9t\u00E9", L"J\u0430va \u65E5\u672C"},
+        {"UTF-8", CP_UTF8, "\xEF\xBB\xBF", L"Runtime J\u0430va \u65E5\u672C",
+         L"\u65E5\u672C jre"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path javaHome = root / c.homeFolder;
+        fs::create_directories(javaHome / "bin");
+        fs::copy_file(test::BuildDirectory() / "standin_java.exe", javaHome / "bin" / "javaw.exe",
+                      fs::copy_options::overwrite_existing);
+        const std::wstring fullKey =
+            std::wstring(key->path().begin(), key->path().end()) + L"\\" + c.subKey;
+        HKEY created = nullptr;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, fullKey.c_str(), 0, nullptr, 0,
+                                  KEY_ALL_ACCESS | KEY_WOW64_32KEY, nullptr, &created, nullptr),
+                  ERROR_SUCCESS);
+        const std::wstring homeText = javaHome.wstring();
+        RegSetValueExW(created, L"JavaHome", 0, REG_SZ,
+                       reinterpret_cast<const BYTE*>(homeText.c_str()),
+                       static_cast<DWORD>((homeText.size() + 1) * sizeof(wchar_t)));
+        RegCloseKey(created);
+
+        const std::wstring line = fullKey + L"\r\n";
+        const int length =
+            WideCharToMultiByte(c.codePage, 0, line.data(), static_cast<int>(line.size()), nullptr,
+                                0, nullptr, nullptr);
+        std::string bytes(static_cast<std::size_t>(length), '\0');
+        WideCharToMultiByte(c.codePage, 0, line.data(), static_cast<int>(line.size()), bytes.data(),
+                            length, nullptr, nullptr);
+        WritePointerFile(c.mark + bytes);
+        ExpectLaunched(Run(L" report.dat"), javaHome / "bin" / "javaw.exe",
+                       Primary(L" -e report.dat", javaHome));
     }
 }
 
