@@ -2,24 +2,15 @@
 
 #include "launcher/launcher.h"
 #include "launcher/pelorin_main.h"
-#include "platform/platform.h"
 
 namespace {
 
-std::wstring DescribeUnexpectedFailure() {
-    return L"Pelorin stopped because of an unexpected failure, perhaps too little memory. Nothing "
-           L"was started. Close other programs and try again.";
-}
-
-std::wstring Reason(const Failure& failure) {
-    if (failure.systemText.empty()) {
-        return {};
+std::wstring Reason(const std::optional<platform::SystemError>& cause, const std::wstring& reason) {
+    if (cause) {
+        return L"\n\nReason: " + cause->text + L" (" + cause->call + L", error " +
+               DecimalText(cause->code) + L")";
     }
-    std::wstring reason = L"\n\nReason: " + failure.systemText;
-    if (!failure.api.empty()) {
-        reason += L" (" + failure.api + L", error " + DecimalText(failure.systemCode) + L")";
-    }
-    return reason;
+    return reason.empty() ? std::wstring() : L"\n\nReason: " + reason;
 }
 
 } // namespace
@@ -32,15 +23,18 @@ int ExitStatusFor(FailureKind kind) {
         return PointerFileEmpty;
     case FailureKind::CannotStartProcess:
         return ApplicationNotStarted;
+    case FailureKind::WindowCannotBeShown:
+        return UsageWindowNotShown;
     }
     return UnexpectedFailure;
 }
 
 std::wstring DescribeFailure(const Failure& failure) {
+    const std::wstring reason = Reason(failure.cause, failure.reason);
     switch (failure.kind) {
     case FailureKind::FileNotFound:
         return L"File not found: the runtime pointer file could not be opened.\n\n" +
-               failure.subject + Reason(failure) +
+               failure.subject + reason +
                L"\n\nReinstall the application so that JRE.pelorin is back beside Pelorin.exe.";
     case FailureKind::InputPastEndOfFile:
         return L"Input past end of file: the runtime pointer file is empty.\n\n" + failure.subject +
@@ -50,13 +44,24 @@ std::wstring DescribeFailure(const Failure& failure) {
         // A system error leaves the runtime in doubt; the other reasons say what to do themselves.
         return L"Cannot start process: the application could not be started with this "
                L"command.\n\n" +
-               failure.subject + Reason(failure) +
-               (failure.api.empty()
-                    ? std::wstring()
-                    : std::wstring(
-                          L"\n\nCheck that the Java runtime is installed, or reinstall it."));
+               failure.subject + reason +
+               (failure.cause ? L"\n\nCheck that the Java runtime is installed, or reinstall it."
+                              : L"");
+    case FailureKind::WindowCannotBeShown:
+        return L"The usage window of Pelorin.exe -? could not be shown." + reason +
+               L"\n\nClose other programs and try again, from a signed-in Windows desktop.";
     }
-    return DescribeUnexpectedFailure();
+    return DescribeUnexpectedFailure(failure.cause);
+}
+
+std::wstring DescribeUnexpectedFailure(const std::optional<platform::SystemError>& cause) {
+    if (cause) {
+        return L"Pelorin stopped because of an unexpected failure. Nothing was started." +
+               Reason(cause, {}) +
+               L"\n\nTry again; if it happens again, reinstall the application.";
+    }
+    return L"Pelorin stopped because of an unexpected failure, perhaps too little memory. Nothing "
+           L"was started. Close other programs and try again.";
 }
 
 int RunPelorin() {
@@ -66,8 +71,11 @@ int RunPelorin() {
     } catch (const Failure& failure) {
         platform::ReportFailure(DescribeFailure(failure));
         return ExitStatusFor(failure.kind);
+    } catch (const platform::SystemError& error) {
+        platform::ReportFailure(DescribeUnexpectedFailure(error));
+        return UnexpectedFailure;
     } catch (const std::exception&) {
-        platform::ReportFailure(DescribeUnexpectedFailure());
+        platform::ReportFailure(DescribeUnexpectedFailure(std::nullopt));
         return UnexpectedFailure;
     }
 }

@@ -1,9 +1,35 @@
-// How a failed run is told to the user, and the exit status it ends with.
+// How a run goes wrong, how that is told to the user, and the exit status it ends with.
 #pragma once
 
-#include "platform/failure.h"
+#include "platform/platform.h"
 
+#include <cstdint>
+#include <exception>
+#include <optional>
 #include <string>
+
+// What Pelorin could not do. Each kind has its own report and exit status.
+enum class FailureKind {
+    FileNotFound,        // the runtime pointer file can't be opened or read
+    InputPastEndOfFile,  // the runtime pointer file holds no data item
+    CannotStartProcess,  // the launch command can't be started
+    WindowCannotBeShown, // the usage window can't be created
+};
+
+// Thrown where a step of the run fails, and caught once, by RunPelorin.
+struct Failure : std::exception {
+    Failure(FailureKind kind, std::wstring subject, std::optional<platform::SystemError> cause,
+            std::wstring reason = {})
+        : kind(kind), subject(std::move(subject)), cause(std::move(cause)),
+          reason(std::move(reason)) {}
+
+    const char* what() const noexcept override { return "Pelorin failure"; }
+
+    FailureKind kind;
+    std::wstring subject;                       // what it concerns: a full path or a command line
+    std::optional<platform::SystemError> cause; // the system call that failed, if one did
+    std::wstring reason;                        // in plain words, when no system call failed
+};
 
 // Exit statuses of Pelorin.exe. A launch or a closed usage window ends with Success.
 enum ExitStatus : int {
@@ -12,6 +38,7 @@ enum ExitStatus : int {
     PointerFileNotFound = 2,
     PointerFileEmpty = 3,
     ApplicationNotStarted = 4,
+    UsageWindowNotShown = 5,
 };
 
 int ExitStatusFor(FailureKind kind);
@@ -19,9 +46,13 @@ int ExitStatusFor(FailureKind kind);
 // The text of the failure report: what failed, where, the system's reason and what to do next.
 std::wstring DescribeFailure(const Failure& failure);
 
+// The report of a failure that no step expected, such as a failed system call or too little
+// memory; cause names the call when there is one.
+std::wstring DescribeUnexpectedFailure(const std::optional<platform::SystemError>& cause);
+
 // Longest command line that Windows starts, terminator not counted.
 inline constexpr std::size_t MaxCommandLineLength = 32766;
 
 // Runs the start-up sequence and turns a failure into its report and exit status. The program's
-// entry calls this and returns what it gives; it is the only place that catches a Failure.
+// entry calls this and returns what it gives; it is the only place that catches a failure.
 int RunPelorin();

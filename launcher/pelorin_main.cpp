@@ -5,7 +5,6 @@
 #include "launcher/launcher.h"
 #include "launcher/pointer_file.h"
 #include "launcher/program_search.h"
-#include "platform/failure.h"
 #include "platform/platform.h"
 #include "registry/registry.h"
 
@@ -22,14 +21,19 @@ namespace {
 
 std::wstring ReadRuntimeKeyPath(const std::wstring& executableDir) {
     const std::wstring path = executableDir + L"\\JRE.pelorin";
-    const std::string bytes = platform::ReadFileBytes(path);
+    std::string bytes;
+    try {
+        bytes = platform::ReadFileBytes(path);
+    } catch (const platform::SystemError& error) {
+        throw Failure(FailureKind::FileNotFound, path, error);
+    }
     // A file that begins with the UTF-8 byte-order mark can only be UTF-8; read as ANSI, its key
     // path would gain three stray characters.
     constexpr std::string_view utf8Mark = "\xEF\xBB\xBF";
     const bool utf8 = bytes.starts_with(utf8Mark);
     const auto item = ReadFirstDataItem(std::string_view(bytes).substr(utf8 ? utf8Mark.size() : 0));
     if (!item) {
-        throw Failure(FailureKind::InputPastEndOfFile, path);
+        throw Failure(FailureKind::InputPastEndOfFile, path, std::nullopt);
     }
     return utf8 ? platform::Utf8ToWide(*item) : platform::AnsiToWide(*item);
 }
@@ -59,7 +63,7 @@ std::wstring ApplicationToStart(const std::wstring& executableDir) {
                                                       platform::WindowsDirectory(),
                                                       platform::EnvironmentVariable(L"PATH")));
     if (!found) {
-        throw Failure(FailureKind::CannotStartProcess, launchCommand, {}, 0,
+        throw Failure(FailureKind::CannotStartProcess, launchCommand, std::nullopt,
                       L"no Java runtime is registered, and java.exe was found neither beside "
                       L"Pelorin.exe, nor in the Windows folders, nor on the search path (PATH). "
                       L"Install a Java runtime, or reinstall the application.");
@@ -78,7 +82,11 @@ void Main() {
 
     // The pointer file is read, and must be readable, before a help request is honoured.
     if (IsHelpRequest(argLine)) {
-        ShowHelpModal();
+        try {
+            ShowHelpModal();
+        } catch (const platform::SystemError& error) {
+            throw Failure(FailureKind::WindowCannotBeShown, {}, error);
+        }
         return;
     }
 
@@ -87,13 +95,19 @@ void Main() {
     launchCommand = ComposeLaunchCommand(javawPrefix, jarArgument, argLine, javaHomeDir);
     if (launchCommand.size() > MaxCommandLineLength) {
         // Windows refuses such a command line, and Wine would start a truncated one.
-        throw Failure(FailureKind::CannotStartProcess, launchCommand.substr(0, 200) + L"...", {}, 0,
+        throw Failure(FailureKind::CannotStartProcess, launchCommand.substr(0, 200) + L"...",
+                      std::nullopt,
                       L"the command line is " + DecimalText(launchCommand.size()) +
                           L" characters long, and Windows starts at most " +
                           DecimalText(MaxCommandLineLength) +
                           L". Open the data file from a shorter path, or pass fewer arguments.");
     }
-    platform::LaunchProcess(ApplicationToStart(executableDir), launchCommand, SW_SHOWNORMAL_STATE);
+    const std::wstring program = ApplicationToStart(executableDir);
+    try {
+        platform::LaunchProcess(program, launchCommand, SW_SHOWNORMAL_STATE);
+    } catch (const platform::SystemError& error) {
+        throw Failure(FailureKind::CannotStartProcess, launchCommand, error);
+    }
 }
 
 } // namespace PelorinMain

@@ -16,7 +16,8 @@ extern std::wstring launchCommand;  // what is started
 
 inline constexpr int SW_SHOWNORMAL_STATE = 1;
 
-// Runs once, top to bottom. Throws Failure when the run can't go on; nothing is started then.
+// Runs once, top to bottom. Throws Failure when a step can't go on, or the platform's SystemError
+// when the machine fails it unexpectedly; nothing is started then.
 void Main();
 
 } // namespace PelorinMain

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -10,14 +11,28 @@
 
 namespace platform {
 
+// A system call that failed: its name, the system's error code and the system's own words for it.
+// What the failure means for the program is for the caller to say.
+struct SystemError : std::exception {
+    SystemError(std::wstring call, std::uint32_t code, std::wstring text)
+        : call(std::move(call)), code(code), text(std::move(text)) {}
+    const char* what() const noexcept override { return "system call failed"; }
+
+    std::wstring call;
+    std::uint32_t code;
+    std::wstring text;
+};
+
+// Every function below throws SystemError when a system call it needs fails, unless it says
+// otherwise.
+
 // The text that follows the program name on the program's own command line, as typed.
 std::wstring ArgumentString();
 
 // The directory that holds the running executable, without a trailing backslash.
 std::wstring ExecutableDirectory();
 
-// The whole content of an existing file. Throws Failure (FileNotFound) when it can't be opened
-// or read.
+// The whole content of an existing file.
 std::string ReadFileBytes(const std::wstring& path);
 
 // Conversions to wide text from the system's ANSI code page, and from UTF-8.
@@ -47,7 +62,7 @@ void RegistryCloseKey(RegistryKey key);
 // Starts a process from one complete command line with the given window show state, and returns
 // its identifier without waiting. The program started is applicationPath when given; when it is
 // empty, the command line's first token, found the platform's usual way. The command line is
-// passed on as it stands either way. Throws Failure (CannotStartProcess).
+// passed on as it stands either way.
 std::uint32_t LaunchProcess(const std::wstring& applicationPath, const std::wstring& commandLine,
                             int showState);
 
@@ -98,7 +113,8 @@ struct FormDescription {
 // by a handler or by its close box.
 void ShowModalForm(const FormDescription& form);
 
-// Tells the user that the run failed, with the report text. Blocks until acknowledged.
+// Tells the user that the run failed, with the report text. Blocks until acknowledged, and throws
+// nothing: there is no one left to tell.
 void ReportFailure(const std::wstring& report);
 
 } // namespace platform

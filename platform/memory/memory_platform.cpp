@@ -1,7 +1,5 @@
 #include "platform/memory/memory_platform.h"
 
-#include "platform/failure.h"
-
 #include <algorithm>
 
 namespace memory_platform {
@@ -42,6 +40,12 @@ const RegistryKeyValues* FindKey(const std::map<std::wstring, RegistryKeyValues>
 
 } // namespace
 
+void FailIfAsked(const wchar_t* call) {
+    if (TheMachine().failingCall == call) {
+        throw platform::SystemError(call, 5, L"Access is denied.");
+    }
+}
+
 Machine& TheMachine() {
     static Machine machine;
     return machine;
@@ -65,6 +69,7 @@ std::wstring ArgumentString() {
 
 std::wstring ExecutableDirectory() {
     TheMachine().events.push_back(L"ExecutableDirectory");
+    memory_platform::FailIfAsked(L"GetModuleFileNameW");
     return TheMachine().executableDirectory;
 }
 
@@ -72,8 +77,8 @@ std::string ReadFileBytes(const std::wstring& path) {
     TheMachine().events.push_back(L"ReadFile " + path);
     const auto file = TheMachine().files.find(path);
     if (file == TheMachine().files.end()) {
-        throw Failure(FailureKind::FileNotFound, path, L"CreateFileW", 2,
-                      L"The system cannot find the file specified.");
+        throw platform::SystemError(L"CreateFileW", 2,
+                                    L"The system cannot find the file specified.");
     }
     return file->second;
 }
@@ -197,8 +202,8 @@ std::uint32_t LaunchProcess(const std::wstring& applicationPath, const std::wstr
     memory_platform::Machine& machine = TheMachine();
     machine.events.push_back(L"LaunchProcess " + commandLine);
     if (machine.launchError != 0) {
-        throw Failure(FailureKind::CannotStartProcess, commandLine, L"CreateProcessW",
-                      machine.launchError, L"The system cannot find the file specified.");
+        throw platform::SystemError(L"CreateProcessW", machine.launchError,
+                                    L"The system cannot find the file specified.");
     }
     machine.launches.push_back(commandLine);
     machine.launchApplications.push_back(applicationPath);
@@ -228,6 +233,7 @@ public:
 void ShowModalForm(const FormDescription& description) {
     memory_platform::Machine& machine = TheMachine();
     machine.events.push_back(L"ShowModalForm " + description.caption);
+    memory_platform::FailIfAsked(L"CreateWindowExW");
     MemoryForm form;
     if (description.load) {
         description.load(form);

@@ -42,6 +42,9 @@ struct Machine {
 
     // When not 0, LaunchProcess fails with this system error code.
     std::uint32_t launchError = 0;
+    // The system call that fails, with access denied: GetModuleFileNameW for ExecutableDirectory,
+    // CreateWindowExW for ShowModalForm.
+    std::wstring failingCall;
 
     // How the user answers a shown form: 0 closes it with its close box, any other number clicks
     // the control of that id.
@@ -61,6 +64,9 @@ struct Machine {
     std::vector<std::wstring> reports;
     int openKeys = 0;
 };
+
+// Throws the SystemError of call when the machine is set to fail it.
+void FailIfAsked(const wchar_t* call);
 
 // The machine the platform functions act on; Reset gives a fresh one.
 Machine& TheMachine();

@@ -1,5 +1,6 @@
 #include "platform/win32/form_window.h"
 
+#include "platform/win32/win32_platform.h"
 #include "resources/resource_ids.h"
 
 namespace platform::win32 {
@@ -93,11 +94,16 @@ FormWindow::FormWindow(const FormDescription& description) : description_(descri
     // A window owned by a hidden window stays out of the task bar.
     owner_ = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance,
                              nullptr);
+    if (owner_ == nullptr) {
+        throw LastSystemError(L"CreateWindowExW");
+    }
     window_ =
         CreateWindowExW(FormExStyle, FormClassName, description.caption.c_str(), FormStyle,
                         CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, owner_, nullptr, instance, nullptr);
     if (window_ == nullptr) {
-        return;
+        const SystemError error = LastSystemError(L"CreateWindowExW");
+        DestroyWindow(owner_);
+        throw error;
     }
     SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FormWindow::WindowProc));
@@ -115,10 +121,17 @@ FormWindow::FormWindow(const FormDescription& description) : description_(descri
         const bool text = control.kind == ControlKind::ReadOnlyText;
         const DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP |
                             (text ? ES_MULTILINE | ES_READONLY : BS_PUSHBUTTON);
-        controls_[control.id] = CreateWindowExW(
+        const HWND child = CreateWindowExW(
             text ? WS_EX_CLIENTEDGE : 0, text ? L"EDIT" : L"BUTTON", control.caption.c_str(), style,
             0, 0, 0, 0, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
             instance, nullptr);
+        if (child == nullptr) {
+            const SystemError error = LastSystemError(L"CreateWindowExW");
+            DestroyWindow(window_);
+            DestroyWindow(owner_);
+            throw error;
+        }
+        controls_[control.id] = child;
     }
     Layout(DpiOf(window_));
     if (description.load) {
@@ -167,7 +180,7 @@ void FormWindow::Layout(UINT dpi) {
 }
 
 void FormWindow::ShowModal() {
-    if (window_ == nullptr || unloaded_) {
+    if (unloaded_) {
         return;
     }
     ShowWindow(window_, SW_SHOWNORMAL);

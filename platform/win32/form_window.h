@@ -11,7 +11,8 @@ namespace platform::win32 {
 
 class FormWindow : public ModalForm {
 public:
-    // Creates the window and its controls, hidden, and runs the form's load handler.
+    // Creates the window and its controls, hidden, and runs the form's load handler. Throws
+    // SystemError when a window can't be created.
     explicit FormWindow(const FormDescription& description);
     ~FormWindow() override;
     FormWindow(const FormWindow&) = delete;

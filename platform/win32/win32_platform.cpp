@@ -1,6 +1,5 @@
 #include <windows.h>
 
-#include "platform/failure.h"
 #include "platform/platform.h"
 #include "platform/win32/win32_platform.h"
 
@@ -24,10 +23,16 @@ std::wstring ArgumentsAfterProgramName(std::wstring_view commandLine) {
 }
 
 std::wstring
-TextFromGrowingBuffer(const std::function<unsigned long(wchar_t*, unsigned long)>& fill) {
+TextFromGrowingBuffer(const wchar_t* call,
+                      const std::function<unsigned long(wchar_t*, unsigned long)>& fill) {
     std::wstring text(MAX_PATH, L'\0');
     for (;;) {
+        SetLastError(ERROR_SUCCESS);
         const unsigned long length = fill(text.data(), static_cast<unsigned long>(text.size()));
+        if (length == 0 && GetLastError() != ERROR_SUCCESS &&
+            GetLastError() != ERROR_ENVVAR_NOT_FOUND) {
+            throw LastSystemError(call);
+        }
         if (length < text.size()) {
             text.resize(length);
             return text;
@@ -39,6 +44,11 @@ TextFromGrowingBuffer(const std::function<unsigned long(wchar_t*, unsigned long)
 std::wstring DirectoryOf(std::wstring_view modulePath) {
     const auto slash = modulePath.find_last_of(L'\\');
     return std::wstring(modulePath.substr(0, slash == std::wstring_view::npos ? 0 : slash));
+}
+
+SystemError LastSystemError(const wchar_t* call) {
+    const DWORD code = GetLastError();
+    return SystemError(call, code, SystemErrorText(code));
 }
 
 std::wstring SystemErrorText(unsigned long code) {
@@ -79,11 +89,6 @@ struct FileCloser {
 };
 // Owns a file handle, whose empty value is INVALID_HANDLE_VALUE.
 using FileOwner = std::unique_ptr<HANDLE, FileCloser>;
-
-Failure SystemFailure(FailureKind kind, const std::wstring& subject, const wchar_t* api) {
-    const DWORD code = GetLastError();
-    return Failure(kind, subject, api, code, win32::SystemErrorText(code));
-}
 
 // The registry functions are bound when first called. Current Windows serves them from the core
 // registry API set, which lives in kernelbase.dll, already in every process; so the launch path
@@ -146,9 +151,10 @@ std::wstring ArgumentString() {
 }
 
 std::wstring ExecutableDirectory() {
-    return win32::DirectoryOf(win32::TextFromGrowingBuffer([](wchar_t* buffer, unsigned long size) {
-        return static_cast<unsigned long>(GetModuleFileNameW(nullptr, buffer, size));
-    }));
+    return win32::DirectoryOf(win32::TextFromGrowingBuffer(
+        L"GetModuleFileNameW", [](wchar_t* buffer, unsigned long size) {
+            return static_cast<unsigned long>(GetModuleFileNameW(nullptr, buffer, size));
+        }));
 }
 
 std::string ReadFileBytes(const std::wstring& path) {
@@ -156,14 +162,14 @@ std::string ReadFileBytes(const std::wstring& path) {
                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.get() == INVALID_HANDLE_VALUE) {
-        throw SystemFailure(FailureKind::FileNotFound, path, L"CreateFileW");
+        throw win32::LastSystemError(L"CreateFileW");
     }
     std::string bytes;
     char chunk[64 * 1024];
     for (;;) {
         DWORD read = 0;
         if (!ReadFile(file.get(), chunk, sizeof chunk, &read, nullptr)) {
-            throw SystemFailure(FailureKind::FileNotFound, path, L"ReadFile");
+            throw win32::LastSystemError(L"ReadFile");
         }
         if (read == 0) {
             return bytes;
@@ -185,22 +191,27 @@ bool FileExists(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+// A variable that is not set, or set to nothing, answers 0 with no error or ERROR_ENVVAR_NOT_FOUND,
+// which the buffer helper takes for an empty text.
 std::wstring EnvironmentVariable(const std::wstring& name) {
-    return win32::TextFromGrowingBuffer([&](wchar_t* buffer, unsigned long size) {
-        return static_cast<unsigned long>(GetEnvironmentVariableW(name.c_str(), buffer, size));
-    });
+    return win32::TextFromGrowingBuffer(
+        L"GetEnvironmentVariableW", [&](wchar_t* buffer, unsigned long size) {
+            return static_cast<unsigned long>(GetEnvironmentVariableW(name.c_str(), buffer, size));
+        });
 }
 
 std::wstring SystemDirectory() {
-    std::wstring folder(MAX_PATH, L'\0');
-    folder.resize(GetSystemDirectoryW(folder.data(), MAX_PATH));
-    return folder;
+    return win32::TextFromGrowingBuffer(
+        L"GetSystemDirectoryW", [](wchar_t* buffer, unsigned long size) {
+            return static_cast<unsigned long>(GetSystemDirectoryW(buffer, size));
+        });
 }
 
 std::wstring WindowsDirectory() {
-    std::wstring folder(MAX_PATH, L'\0');
-    folder.resize(GetSystemWindowsDirectoryW(folder.data(), MAX_PATH));
-    return folder;
+    return win32::TextFromGrowingBuffer(
+        L"GetSystemWindowsDirectoryW", [](wchar_t* buffer, unsigned long size) {
+            return static_cast<unsigned long>(GetSystemWindowsDirectoryW(buffer, size));
+        });
 }
 
 long RegistryOpenKey(std::uint32_t rootKey, const std::wstring& keyPath,
@@ -249,7 +260,7 @@ std::uint32_t LaunchProcess(const std::wstring& applicationPath, const std::wstr
     if (!CreateProcessW(applicationPath.empty() ? nullptr : applicationPath.c_str(),
                         writableCommandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &process)) {
-        throw SystemFailure(FailureKind::CannotStartProcess, commandLine, L"CreateProcessW");
+        throw win32::LastSystemError(L"CreateProcessW");
     }
     const HandleOwner processHandle(process.hProcess);
     const HandleOwner threadHandle(process.hThread);

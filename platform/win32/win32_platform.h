@@ -1,6 +1,8 @@
 // Pieces of the Win32 platform that its own tests reach directly.
 #pragma once
 
+#include "platform/platform.h"
+
 #include <functional>
 #include <string>
 #include <string_view>
@@ -14,13 +16,19 @@ std::wstring ArgumentsAfterProgramName(std::wstring_view commandLine);
 // Text from a function that fills a caller's buffer and answers the length it wrote, or, when the
 // buffer is too small, at least the buffer's size (GetModuleFileNameW cuts the text and answers
 // the size, GetEnvironmentVariableW answers the size it needs); the buffer grows until it fits.
+// An answer of 0 is an empty text when the system reports no error or a variable not found, and
+// otherwise a SystemError of call.
 std::wstring
-TextFromGrowingBuffer(const std::function<unsigned long(wchar_t*, unsigned long)>& fill);
+TextFromGrowingBuffer(const wchar_t* call,
+                      const std::function<unsigned long(wchar_t*, unsigned long)>& fill);
 
 // The directory part of a module path: everything before its last backslash.
 std::wstring DirectoryOf(std::wstring_view modulePath);
 
 // The system's own words for an error code, without the trailing line end.
 std::wstring SystemErrorText(unsigned long code);
+
+// The error that the last failed system call, named call, left behind.
+SystemError LastSystemError(const wchar_t* call);
 
 } // namespace platform::win32

@@ -279,6 +279,16 @@ TEST_F(MainSequence, EachFailureReportsAndStartsNothing) {
          {L"Cannot start process",
           std::to_wstring((Javaw + JarArgument + L" -e ").size() + 32766) + L" characters",
           L"32766"}},
+        {"usage window can't be created",
+         [](Machine& m) { m.failingCall = L"CreateWindowExW"; },
+         L"-?",
+         UsageWindowNotShown,
+         {L"usage window", L"Access is denied", L"CreateWindowExW, error 5"}},
+        {"a system call fails unexpectedly",
+         [](Machine& m) { m.failingCall = L"GetModuleFileNameW"; },
+         L"report.dat",
+         UnexpectedFailure,
+         {L"unexpected failure", L"Access is denied", L"GetModuleFileNameW, error 5"}},
     };
     for (const auto& c : cases) {
         SetUp();
@@ -316,7 +326,8 @@ TEST_F(MainSequence, HelpRequestShowsTheUsageWindowAndStartsNothing) {
 TEST(ExitStatus, EachKindOfFailureHasItsOwnNonZeroStatus) {
     const int statuses[] = {ExitStatusFor(FailureKind::FileNotFound),
                             ExitStatusFor(FailureKind::InputPastEndOfFile),
-                            ExitStatusFor(FailureKind::CannotStartProcess)};
+                            ExitStatusFor(FailureKind::CannotStartProcess),
+                            ExitStatusFor(FailureKind::WindowCannotBeShown)};
     for (const int status : statuses) {
         EXPECT_NE(status, Success);
         EXPECT_NE(status, UnexpectedFailure);

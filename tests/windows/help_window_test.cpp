@@ -268,6 +268,25 @@ TEST_F(HelpWindow, ScalesWithTheDisplayDpi) {
     ExpectEndedCleanly();
 }
 
+TEST_F(HelpWindow, AWindowThatCannotBeCreatedIsAReportWithItsOwnStatus) {
+    const HMODULE hooks = LoadLibraryW((test::BuildDirectory() / "refuse_forms.dll").c_str());
+    ASSERT_NE(hooks, nullptr);
+    const auto refuseForms =
+        reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(hooks, "RefuseForms")));
+    const HHOOK hook = SetWindowsHookExW(WH_CBT, refuseForms, hooks, 0);
+    ASSERT_NE(hook, nullptr);
+    const fs::path exe = root / "app" / "Pelorin.exe";
+    const auto result = test::RunAndAnswer(exe, L"\"" + exe.wstring() + L"\" -?", root);
+    UnhookWindowsHookEx(hook);
+    FreeLibrary(hooks);
+    EXPECT_EQ(result.exitCode, 5u);
+    ASSERT_EQ(result.messageBoxes.size(), 1u);
+    EXPECT_NE(result.messageBoxes[0].find(L"usage window"), std::wstring::npos);
+    EXPECT_NE(result.messageBoxes[0].find(L"CreateWindowExW"), std::wstring::npos)
+        << test::Utf8(result.messageBoxes[0]);
+    EXPECT_FALSE(test::WaitForRecord(root / "record.bin", 500).has_value()) << "something started";
+}
+
 // Fonts and icons belong to the process that made them, so these are read from the same form
 // built in this process.
 TEST(HelpWindowInProcess, UsesVerdana975AndTheApplicationIcons) {

@@ -318,8 +318,7 @@ TEST_F(LaunchTest, ReadsThePointerFileInEachEncodingAndTheRegistryInUnicode) {
     };
     const EncodingCase cases[] = {
         {"ANSI", CP_ACP, "", L"Runtime \u00E9t\u00E9", L"J\u0430va \u65E5\u672C"},
-        {"UTF-8", CP_UTF8, "\xEF\xBB\xBF", L"Runtime J\u0430va \u65E5\u672C",
-         L"\u65E5\u672C jre"},
+        {"UTF-8", CP_UTF8, "\xEF\xBB\xBF", L"Runtime J\u0430va \u65E5\u672C", L"\u65E5\u672C jre"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

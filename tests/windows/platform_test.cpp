@@ -1,7 +1,6 @@
 // The Win32 platform layer in-process, against the real (or Wine's) system.
 #include "test_support.h"
 
-#include "platform/failure.h"
 #include "platform/platform.h"
 #include "platform/win32/win32_platform.h"
 #include "registry/registry.h"
@@ -54,7 +53,7 @@ TEST(Win32Platform, ModulePathsLongerThanMaxPathComeBackWhole) {
         const std::wstring path = L"C:\\" + std::wstring(length - 3, L'p');
         int calls = 0;
         const auto filled = platform::win32::TextFromGrowingBuffer(
-            [&](wchar_t* buffer, unsigned long size) -> unsigned long {
+            L"GetModuleFileNameW", [&](wchar_t* buffer, unsigned long size) -> unsigned long {
                 ++calls;
                 const std::size_t copied = std::min<std::size_t>(path.size(), size);
                 std::copy(path.begin(), path.begin() + static_cast<long>(copied), buffer);
@@ -70,11 +69,35 @@ TEST(Win32Platform, ModulePathsLongerThanMaxPathComeBackWhole) {
     }
 }
 
+TEST(Win32Platform, AnAnswerOfZeroIsEmptyOnlyWhenTheSystemSaysNothingWentWrong) {
+    const std::pair<DWORD, bool> cases[] = {
+        {ERROR_SUCCESS, false}, {ERROR_ENVVAR_NOT_FOUND, false}, {ERROR_ACCESS_DENIED, true}};
+    for (const auto& [code, fails] : cases) {
+        try {
+            EXPECT_EQ(platform::win32::TextFromGrowingBuffer(L"GetModuleFileNameW",
+                                                             [&](wchar_t*, unsigned long) {
+                                                                 SetLastError(code);
+                                                                 return 0ul;
+                                                             }),
+                      L"");
+            EXPECT_FALSE(fails) << code;
+        } catch (const platform::SystemError& error) {
+            EXPECT_TRUE(fails) << code;
+            EXPECT_EQ(error.call, L"GetModuleFileNameW");
+            EXPECT_EQ(error.code, code);
+        }
+    }
+    SetEnvironmentVariableW(L"PELORIN_SET_TO_NOTHING", L"");
+    EXPECT_EQ(platform::EnvironmentVariable(L"PELORIN_SET_TO_NOTHING"), L"");
+    EXPECT_EQ(platform::EnvironmentVariable(L"PELORIN_NEVER_SET"), L"");
+    SetEnvironmentVariableW(L"PELORIN_SET_TO_NOTHING", nullptr);
+}
+
 TEST(Win32Platform, ExecutableDirectoryHoldsTheRunningProgram) {
     EXPECT_EQ(std::filesystem::path(platform::ExecutableDirectory()), test::BuildDirectory());
 }
 
-TEST(Win32Platform, ReadFileBytesGivesTheBytesOrAFileNotFoundFailure) {
+TEST(Win32Platform, ReadFileBytesGivesTheBytesOrTheSystemError) {
     const auto path = std::filesystem::temp_directory_path() / L"pelorin-read-\u00E9.bin";
     const std::string bytes("first,\"second\"\r\n\0\xFF", 18);
     test::WriteBytes(path, bytes);
@@ -83,12 +106,10 @@ TEST(Win32Platform, ReadFileBytesGivesTheBytesOrAFileNotFoundFailure) {
     try {
         platform::ReadFileBytes(path.wstring());
         ADD_FAILURE() << "a missing file was read";
-    } catch (const Failure& failure) {
-        EXPECT_EQ(failure.kind, FailureKind::FileNotFound);
-        EXPECT_EQ(failure.subject, path.wstring());
-        EXPECT_EQ(failure.api, L"CreateFileW");
-        EXPECT_EQ(failure.systemCode, static_cast<std::uint32_t>(ERROR_FILE_NOT_FOUND));
-        EXPECT_FALSE(failure.systemText.empty());
+    } catch (const platform::SystemError& error) {
+        EXPECT_EQ(error.call, L"CreateFileW");
+        EXPECT_EQ(error.code, static_cast<std::uint32_t>(ERROR_FILE_NOT_FOUND));
+        EXPECT_FALSE(error.text.empty());
     }
 }
 
@@ -97,12 +118,10 @@ TEST(Win32Platform, LaunchProcessOfAMissingProgramFails) {
     try {
         platform::LaunchProcess({}, command, SW_SHOWNORMAL);
         ADD_FAILURE() << "a missing program was started";
-    } catch (const Failure& failure) {
-        EXPECT_EQ(failure.kind, FailureKind::CannotStartProcess);
-        EXPECT_EQ(failure.subject, command);
-        EXPECT_EQ(failure.api, L"CreateProcessW");
-        EXPECT_NE(failure.systemCode, 0u);
-        EXPECT_FALSE(failure.systemText.empty());
+    } catch (const platform::SystemError& error) {
+        EXPECT_EQ(error.call, L"CreateProcessW");
+        EXPECT_NE(error.code, 0u);
+        EXPECT_FALSE(error.text.empty());
     }
 }
 
