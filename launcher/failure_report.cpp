@@ -2,6 +2,7 @@
 
 #include "launcher/launcher.h"
 #include "launcher/pelorin_main.h"
+#include "launcher/text.h"
 
 namespace {
 

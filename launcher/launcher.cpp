@@ -11,15 +11,6 @@ std::wstring TrimBlanks(std::wstring_view text) {
     return std::wstring(text.substr(first, last - first + 1));
 }
 
-std::wstring DecimalText(std::uint64_t number) {
-    std::wstring digits;
-    do {
-        digits.insert(digits.begin(), static_cast<wchar_t>(L'0' + number % 10));
-        number /= 10;
-    } while (number != 0);
-    return digits;
-}
-
 std::wstring MakeJavawPrefix(const std::wstring& javaHomeDir) {
     return L"\"" + javaHomeDir + L"\\bin\\javaw.exe\" ";
 }

@@ -8,9 +8,6 @@
 // The argument string with blanks (only U+0020) removed from both ends.
 std::wstring TrimBlanks(std::wstring_view text);
 
-// A number in decimal digits, for reports.
-std::wstring DecimalText(std::uint64_t number);
-
 // A double quote, the Java home as given, "\bin\javaw.exe", a double quote and one blank.
 std::wstring MakeJavawPrefix(const std::wstring& javaHomeDir);
 

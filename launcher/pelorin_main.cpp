@@ -5,6 +5,7 @@
 #include "launcher/launcher.h"
 #include "launcher/pointer_file.h"
 #include "launcher/program_search.h"
+#include "launcher/text.h"
 #include "platform/platform.h"
 #include "registry/registry.h"
 
@@ -18,25 +19,6 @@ std::wstring jarArgument;
 std::wstring launchCommand;
 
 namespace {
-
-std::wstring ReadRuntimeKeyPath(const std::wstring& executableDir) {
-    const std::wstring path = executableDir + L"\\JRE.pelorin";
-    std::string bytes;
-    try {
-        bytes = platform::ReadFileBytes(path);
-    } catch (const platform::SystemError& error) {
-        throw Failure(FailureKind::FileNotFound, path, error);
-    }
-    // A file that begins with the UTF-8 byte-order mark can only be UTF-8; read as ANSI, its key
-    // path would gain three stray characters.
-    constexpr std::string_view utf8Mark = "\xEF\xBB\xBF";
-    const bool utf8 = bytes.starts_with(utf8Mark);
-    const auto item = ReadFirstDataItem(std::string_view(bytes).substr(utf8 ? utf8Mark.size() : 0));
-    if (!item) {
-        throw Failure(FailureKind::InputPastEndOfFile, path, std::nullopt);
-    }
-    return utf8 ? platform::Utf8ToWide(*item) : platform::AnsiToWide(*item);
-}
 
 // JavaHome under the key, from the first registry view that holds one. A value of blanks names no
 // folder, so it is passed over like a missing one, and the next view is asked.
@@ -76,8 +58,9 @@ std::wstring ApplicationToStart(const std::wstring& executableDir) {
 void Main() {
     argLine = TrimBlanks(platform::ArgumentString());
     const std::wstring executableDir = platform::ExecutableDirectory();
-    runtimeKeyPath = ReadRuntimeKeyPath(executableDir);
-    javaHomeDir = ReadJavaHome(runtimeKeyPath);
+    const RuntimePointer pointer = ReadRuntimePointer(executableDir + L"\\JRE.pelorin");
+    runtimeKeyPath = pointer.keyPath.value_or(std::wstring());
+    javaHomeDir = pointer.keyPath ? ReadJavaHome(*pointer.keyPath) : std::wstring();
     javawPrefix = MakeJavawPrefix(javaHomeDir);
 
     // The pointer file is read, and must be readable, before a help request is honoured.

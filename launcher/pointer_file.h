@@ -2,12 +2,35 @@
 // HKEY_LOCAL_MACHINE that names the Java runtime to use.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
 
-// The first data item of the file's bytes, read the way sequential data input reads a string:
-// leading blanks are skipped; a quoted item runs to the next double quote (or the end of the
-// data) and may hold commas and line ends; any other item runs up to the first comma or line
-// end, and loses its trailing blanks. No value when the data ends before an item begins.
-std::optional<std::string> ReadFirstDataItem(std::string_view bytes);
+// Pelorin reads no more of the file than its first item needs, and never more than this. An item
+// that has not ended within it is longer than any registry key path, so it names no key.
+inline constexpr std::size_t MaxPointerFileBytes = 128 * 1024;
+
+// How the file is written: in the ANSI code page, or in UTF-8 after its byte-order mark.
+enum class PointerFileEncoding { Ansi, Utf8 };
+
+struct DataItem {
+    std::wstring value;
+    bool ended = false; // the text holds the item's end, so that more text could not change it
+};
+
+// The first data item of the text, read the way sequential data input reads a string: leading
+// blanks are skipped; a quoted item runs to the next double quote (or the end of the text) and
+// may hold commas and line ends; any other item runs up to the first comma or line end, and loses
+// its trailing blanks. No value when the text ends before an item begins.
+std::optional<DataItem> ReadFirstDataItem(std::wstring_view text);
+
+// What the pointer file says.
+struct RuntimePointer {
+    PointerFileEncoding encoding = PointerFileEncoding::Ansi;
+    std::optional<std::wstring> keyPath; // none: the first item is too long to name a key
+};
+
+// Reads the pointer file at path as far as its first item. Throws Failure: FileNotFound when it
+// can't be read, InputPastEndOfFile when it holds no item.
+RuntimePointer ReadRuntimePointer(const std::wstring& path);

@@ -32,12 +32,13 @@ std::wstring ArgumentString();
 // The directory that holds the running executable, without a trailing backslash.
 std::wstring ExecutableDirectory();
 
-// The whole content of an existing file.
-std::string ReadFileBytes(const std::wstring& path);
+// The start of an existing file, read a piece at a time from its beginning for as long as
+// wantsMore, given all that has been read, says so, or to the end of the file.
+std::string ReadFileStart(const std::wstring& path,
+                          const std::function<bool(std::string_view bytesSoFar)>& wantsMore);
 
-// Conversions to wide text from the system's ANSI code page, and from UTF-8.
+// Text in the system's ANSI code page as wide text.
 std::wstring AnsiToWide(std::string_view bytes);
-std::wstring Utf8ToWide(std::string_view bytes);
 
 // Whether an existing file, not a folder, has this path.
 bool FileExists(const std::wstring& path);

@@ -73,14 +73,20 @@ std::wstring ExecutableDirectory() {
     return TheMachine().executableDirectory;
 }
 
-std::string ReadFileBytes(const std::wstring& path) {
+std::string ReadFileStart(const std::wstring& path,
+                          const std::function<bool(std::string_view bytesSoFar)>& wantsMore) {
     TheMachine().events.push_back(L"ReadFile " + path);
     const auto file = TheMachine().files.find(path);
     if (file == TheMachine().files.end()) {
         throw platform::SystemError(L"CreateFileW", 2,
                                     L"The system cannot find the file specified.");
     }
-    return file->second;
+    std::string bytes;
+    do {
+        bytes += file->second.substr(bytes.size(), 4096);
+    } while (bytes.size() < file->second.size() && wantsMore(bytes));
+    TheMachine().bytesRead += bytes.size();
+    return bytes;
 }
 
 // The in-memory machine's ANSI code page is Latin-1: one byte per character.
@@ -88,30 +94,6 @@ std::wstring AnsiToWide(std::string_view bytes) {
     std::wstring text;
     for (const unsigned char byte : bytes) {
         text.push_back(static_cast<wchar_t>(byte));
-    }
-    return text;
-}
-
-std::wstring Utf8ToWide(std::string_view bytes) {
-    std::wstring text;
-    for (std::size_t i = 0; i < bytes.size();) {
-        const auto lead = static_cast<unsigned char>(bytes[i]);
-        const int length = lead < 0x80    ? 1
-                           : lead >= 0xF0 ? 4
-                           : lead >= 0xE0 ? 3
-                           : lead >= 0xC0 ? 2
-                                          : 0;
-        if (length == 0 || i + static_cast<std::size_t>(length) > bytes.size()) {
-            text.push_back(L'\uFFFD');
-            ++i;
-            continue;
-        }
-        std::uint32_t point = length == 1 ? lead : lead & (0x7F >> length);
-        for (int k = 1; k < length; ++k) {
-            point = (point << 6) | (static_cast<unsigned char>(bytes[i + k]) & 0x3F);
-        }
-        text.push_back(static_cast<wchar_t>(point));
-        i += static_cast<std::size_t>(length);
     }
     return text;
 }

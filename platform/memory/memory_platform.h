@@ -26,6 +26,7 @@ struct Machine {
     std::wstring argumentString;
     std::wstring executableDirectory = L"C:\\Program Files\\Virelt";
     std::map<std::wstring, std::string> files;
+    std::size_t bytesRead = 0; // of all files, by all reads
     std::map<std::wstring, std::wstring> environment;
     std::wstring systemDirectory = L"C:\\Windows\\system32";
     std::wstring windowsDirectory = L"C:\\Windows";

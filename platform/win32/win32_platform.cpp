@@ -157,7 +157,8 @@ std::wstring ExecutableDirectory() {
         }));
 }
 
-std::string ReadFileBytes(const std::wstring& path) {
+std::string ReadFileStart(const std::wstring& path,
+                          const std::function<bool(std::string_view bytesSoFar)>& wantsMore) {
     const FileOwner file(CreateFileW(path.c_str(), GENERIC_READ,
                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -165,25 +166,19 @@ std::string ReadFileBytes(const std::wstring& path) {
         throw win32::LastSystemError(L"CreateFileW");
     }
     std::string bytes;
-    char chunk[64 * 1024];
-    for (;;) {
-        DWORD read = 0;
-        if (!ReadFile(file.get(), chunk, sizeof chunk, &read, nullptr)) {
+    char piece[4096];
+    DWORD read = 0;
+    do {
+        if (!ReadFile(file.get(), piece, sizeof piece, &read, nullptr)) {
             throw win32::LastSystemError(L"ReadFile");
         }
-        if (read == 0) {
-            return bytes;
-        }
-        bytes.append(chunk, read);
-    }
+        bytes.append(piece, read);
+    } while (read != 0 && wantsMore(bytes));
+    return bytes;
 }
 
 std::wstring AnsiToWide(std::string_view bytes) {
     return ToWide(CP_ACP, bytes);
-}
-
-std::wstring Utf8ToWide(std::string_view bytes) {
-    return ToWide(CP_UTF8, bytes);
 }
 
 bool FileExists(const std::wstring& path) {

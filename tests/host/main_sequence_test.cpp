@@ -1,5 +1,6 @@
 #include "launcher/failure_report.h"
 #include "launcher/pelorin_main.h"
+#include "launcher/pointer_file.h"
 #include "platform/memory/memory_platform.h"
 
 #include <gtest/gtest.h>
@@ -199,13 +200,14 @@ TEST_F(MainSequence, FindsJavaExeInTheSearchOrderButNeverInTheCurrentDirectory) 
     }
 }
 
-TEST_F(MainSequence, ReadsThePointerFileInAnsiOrAfterAUtf8Mark) {
+TEST_F(MainSequence, ReadsThePointerFileAsFarAsItsFirstItemInAnsiOrAfterAUtf8Mark) {
     struct PointerCase {
         const char* name;
         std::string bytes;
-        std::optional<std::wstring> keyPath; // none: input past end of file
+        std::optional<std::wstring> keyPath; // none: input past end of file; empty: no key
     };
     const std::string megabytes(5 * 1024 * 1024, 'x');
+    const std::string bound(MaxPointerFileBytes, ' ');
     const PointerCase cases[] = {
         {"ANSI", "SOFTWARE\\J\xE9r\xF4me\r\n", L"SOFTWARE\\J\u00E9r\u00F4me"},
         {"UTF-8 after the mark", "\xEF\xBB\xBFSOFTWARE\\J\xC3\xA9r\xC3\xB4me\r\n",
@@ -214,11 +216,14 @@ TEST_F(MainSequence, ReadsThePointerFileInAnsiOrAfterAUtf8Mark) {
         {"mark only", "\xEF\xBB\xBF", std::nullopt},
         {"mark bytes not at the start", " \xEF\xBB\xBFX", L"\u00EF\u00BB\u00BFX"},
         {"megabytes after the first line", "SOFTWARE\\Big\r\n" + megabytes, L"SOFTWARE\\Big"},
-        {"megabytes on one line with no end", "SOFTWARE\\" + megabytes,
-         L"SOFTWARE\\" + std::wstring(megabytes.size(), L'x')},
-        {"megabytes of blanks", std::string(3 * 1024 * 1024, ' '), std::nullopt},
+        {"megabytes on one line with no end", "SOFTWARE\\" + megabytes, L""},
+        {"megabytes of blanks", std::string(3 * 1024 * 1024, ' '), L""},
+        {"blanks up to the bound, then an item", bound + "SOFTWARE\\Late\r\n", L""},
+        {"an item that ends right at the bound", bound.substr(4) + "S\\X\n", L"S\\X"},
+        {"blanks only, within the bound", bound, std::nullopt},
         {"lone quote", "\"", L""},
         {"unclosed quote", "\"SOFTWARE\\Open\r\n", L"SOFTWARE\\Open\r\n"},
+        {"unclosed quote past the bound", "\"SOFTWARE\\Open\r\n" + megabytes, L""},
     };
     for (const auto& c : cases) {
         SetUp();
@@ -232,6 +237,7 @@ TEST_F(MainSequence, ReadsThePointerFileInAnsiOrAfterAUtf8Mark) {
             EXPECT_EQ(status, PointerFileEmpty) << c.name;
             EXPECT_TRUE(machine().launches.empty()) << c.name;
         }
+        EXPECT_LE(machine().bytesRead, MaxPointerFileBytes + 4096) << c.name;
     }
 }
 

@@ -5,33 +5,39 @@
 namespace {
 
 struct ItemCase {
-    std::string bytes;
-    std::optional<std::string> expected;
+    std::wstring text;
+    std::optional<std::wstring> value;
+    bool ended = true; // the text holds the item's end
 };
 
 TEST(ReadFirstDataItem, FollowsTheRulesOfSequentialStringInput) {
     const ItemCase cases[] = {
-        {"SOFTWARE\\JavaSoft\\JRE\r\n", "SOFTWARE\\JavaSoft\\JRE"},
-        {"SOFTWARE\\JavaSoft\\JRE", "SOFTWARE\\JavaSoft\\JRE"},
-        {"SOFTWARE\\Java Soft\\Runtime 1.8\n", "SOFTWARE\\Java Soft\\Runtime 1.8"},
-        {"   SOFTWARE\\Java\r\n", "SOFTWARE\\Java"},
-        {"SOFTWARE\\Java,second item\r\n", "SOFTWARE\\Java"},
-        {"SOFTWARE\\Java   \r\n", "SOFTWARE\\Java"},
-        {"\"SOFTWARE\\A, B\\C\",other\r\n", "SOFTWARE\\A, B\\C"},
-        {"  \"  padded  \"\r\n", "  padded  "},
-        {"\"across\r\nlines\"", "across\r\nlines"},
-        {"\"unclosed\r\nrest", "unclosed\r\nrest"},
-        {"\"", ""},
-        {"\r\nSOFTWARE\\Second line\r\n", ""},
-        {",SOFTWARE\\Java", ""},
-        {"first\rsecond", "first"},
-        {"\tSOFTWARE\\Tabbed\t\r\n", "\tSOFTWARE\\Tabbed\t"},
-        {std::string("A\0B\r\n", 5), std::string("A\0B", 3)},
-        {"", std::nullopt},
-        {"     ", std::nullopt},
+        {L"SOFTWARE\\JavaSoft\\JRE\r\n", L"SOFTWARE\\JavaSoft\\JRE"},
+        {L"SOFTWARE\\JavaSoft\\JRE", L"SOFTWARE\\JavaSoft\\JRE", false},
+        {L"SOFTWARE\\Java Soft\\Runtime 1.8\n", L"SOFTWARE\\Java Soft\\Runtime 1.8"},
+        {L"   SOFTWARE\\Java\r\n", L"SOFTWARE\\Java"},
+        {L"SOFTWARE\\Java,second item\r\n", L"SOFTWARE\\Java"},
+        {L"SOFTWARE\\Java   \r\n", L"SOFTWARE\\Java"},
+        {L"\"SOFTWARE\\A, B\\C\",other\r\n", L"SOFTWARE\\A, B\\C"},
+        {L"  \"  padded  \"\r\n", L"  padded  "},
+        {L"\"across\r\nlines\"", L"across\r\nlines"},
+        {L"\"unclosed\r\nrest", L"unclosed\r\nrest", false},
+        {L"\"", L"", false},
+        {L"\r\nSOFTWARE\\Second line\r\n", L""},
+        {L",SOFTWARE\\Java", L""},
+        {L"first\rsecond", L"first"},
+        {L"\tSOFTWARE\\Tabbed\t\r\n", L"\tSOFTWARE\\Tabbed\t"},
+        {std::wstring(L"A\0B\r\n", 5), std::wstring(L"A\0B", 3)},
+        {L"", std::nullopt},
+        {L"     ", std::nullopt},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(ReadFirstDataItem(c.bytes), c.expected) << "file: [" << c.bytes << "]";
+        const auto item = ReadFirstDataItem(c.text);
+        ASSERT_EQ(item.has_value(), c.value.has_value()) << "file: [" << c.text << "]";
+        if (item) {
+            EXPECT_EQ(item->value, *c.value) << "file: [" << c.text << "]";
+            EXPECT_EQ(item->ended, c.ended) << "file: [" << c.text << "]";
+        }
     }
 }
 

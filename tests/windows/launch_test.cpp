@@ -178,6 +178,13 @@ TEST_F(LaunchTest, TakesOnlyTheFirstItemOfThePointerFile) {
     }
 }
 
+TEST_F(LaunchTest, ReadsNoMoreOfAHugePointerFileThanItsFirstItem) {
+    SetJavaHome();
+    // 64 GiB of NULs after the first line, sparse: more than a run could read or hold.
+    fs::resize_file(app / "JRE.pelorin", 64ull << 30);
+    ExpectLaunched(Run(L" report.dat"), home / "bin" / "javaw.exe", Primary(L" -e report.dat"));
+}
+
 TEST_F(LaunchTest, KeepsAnExecutableDirectoryOutsideTheAnsiCodePageIntact) {
     Install(L"app-\u00C5\u03A9\u65E5\u672C");
     SetJavaHome();

@@ -97,14 +97,21 @@ TEST(Win32Platform, ExecutableDirectoryHoldsTheRunningProgram) {
     EXPECT_EQ(std::filesystem::path(platform::ExecutableDirectory()), test::BuildDirectory());
 }
 
-TEST(Win32Platform, ReadFileBytesGivesTheBytesOrTheSystemError) {
+TEST(Win32Platform, ReadFileStartReadsAsFarAsAskedOrGivesTheSystemError) {
     const auto path = std::filesystem::temp_directory_path() / L"pelorin-read-\u00E9.bin";
-    const std::string bytes("first,\"second\"\r\n\0\xFF", 18);
+    const std::string bytes =
+        std::string("first,\"second\"\r\n\0\xFF", 18) + std::string(9000, 'x');
     test::WriteBytes(path, bytes);
-    EXPECT_EQ(platform::ReadFileBytes(path.wstring()), bytes);
+    EXPECT_EQ(platform::ReadFileStart(path.wstring(), [](std::string_view) { return true; }),
+              bytes);
+    const std::string start =
+        platform::ReadFileStart(path.wstring(), [](std::string_view) { return false; });
+    EXPECT_GT(start.size(), 0u);
+    EXPECT_LT(start.size(), bytes.size());
+    EXPECT_EQ(start, bytes.substr(0, start.size()));
     std::filesystem::remove(path);
     try {
-        platform::ReadFileBytes(path.wstring());
+        platform::ReadFileStart(path.wstring(), [](std::string_view) { return true; });
         ADD_FAILURE() << "a missing file was read";
     } catch (const platform::SystemError& error) {
         EXPECT_EQ(error.call, L"CreateFileW");

@@ -1,0 +1,67 @@
+#include "launcher/text.h"
+
+namespace {
+
+constexpr wchar_t Replacement = L'\uFFFD';
+
+// How many bytes a UTF-8 sequence that begins with this byte holds, and the bits it brings; 0
+// for a byte that can't begin one.
+int SequenceLength(unsigned char lead) {
+    return lead < 0x80   ? 1
+           : lead < 0xC2 ? 0
+           : lead < 0xE0 ? 2
+           : lead < 0xF0 ? 3
+           : lead < 0xF5 ? 4
+                         : 0;
+}
+
+void AppendCodePoint(std::wstring& text, std::uint32_t point) {
+    if (point >= 0x10000 && sizeof(wchar_t) == 2) {
+        point -= 0x10000;
+        text.push_back(static_cast<wchar_t>(0xD800 + (point >> 10)));
+        text.push_back(static_cast<wchar_t>(0xDC00 + (point & 0x3FF)));
+    } else {
+        text.push_back(static_cast<wchar_t>(point));
+    }
+}
+
+} // namespace
+
+std::wstring Utf8ToWide(std::string_view bytes) {
+    std::wstring text;
+    text.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size();) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        const int length = SequenceLength(lead);
+        std::uint32_t point = length == 1 ? lead : lead & (0x7Fu >> length);
+        int taken = length == 0 ? 0 : 1;
+        for (; taken < length && i + taken < bytes.size(); ++taken) {
+            const auto next = static_cast<unsigned char>(bytes[i + taken]);
+            if ((next & 0xC0) != 0x80) {
+                break;
+            }
+            point = (point << 6) | (next & 0x3Fu);
+        }
+        const bool whole = length != 0 && taken == length;
+        // Overlong forms, surrogates and points past U+10FFFF are no characters.
+        const bool valid = whole && !(length == 3 && point < 0x800) &&
+                           !(length == 4 && (point < 0x10000 || point > 0x10FFFF)) &&
+                           !(point >= 0xD800 && point <= 0xDFFF);
+        if (valid) {
+            AppendCodePoint(text, point);
+        } else {
+            text.push_back(Replacement);
+        }
+        i += static_cast<std::size_t>(valid ? length : std::max(taken, 1));
+    }
+    return text;
+}
+
+std::wstring DecimalText(std::uint64_t number) {
+    std::wstring digits;
+    do {
+        digits.insert(digits.begin(), static_cast<wchar_t>(L'0' + number % 10));
+        number /= 10;
+    } while (number != 0);
+    return digits;
+}

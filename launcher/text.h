@@ -1,0 +1,12 @@
+// Text conversions that don't depend on the machine's code page.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// UTF-8 bytes as wide text; a byte that begins no valid sequence becomes U+FFFD.
+std::wstring Utf8ToWide(std::string_view bytes);
+
+// A number in decimal digits, for reports.
+std::wstring DecimalText(std::uint64_t number);
