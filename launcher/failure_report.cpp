@@ -32,20 +32,21 @@ int ExitStatusFor(FailureKind kind) {
 
 std::wstring DescribeFailure(const Failure& failure) {
     const std::wstring reason = Reason(failure.cause, failure.reason);
+    const std::wstring subject = Abbreviated(failure.subject);
     switch (failure.kind) {
     case FailureKind::FileNotFound:
-        return L"File not found: the runtime pointer file could not be opened.\n\n" +
-               failure.subject + reason +
+        return L"File not found: the runtime pointer file could not be opened.\n\n" + subject +
+               reason +
                L"\n\nReinstall the application so that JRE.pelorin is back beside Pelorin.exe.";
     case FailureKind::InputPastEndOfFile:
-        return L"Input past end of file: the runtime pointer file is empty.\n\n" + failure.subject +
+        return L"Input past end of file: the runtime pointer file is empty.\n\n" + subject +
                L"\n\nIts first line must name the registry key of the Java runtime. Reinstall "
                L"the application to restore it.";
     case FailureKind::CannotStartProcess:
         // A system error leaves the runtime in doubt; the other reasons say what to do themselves.
         return L"Cannot start process: the application could not be started with this "
                L"command.\n\n" +
-               failure.subject + reason +
+               subject + reason +
                (failure.cause ? L"\n\nCheck that the Java runtime is installed, or reinstall it."
                               : L"");
     case FailureKind::WindowCannotBeShown:

@@ -78,8 +78,7 @@ void Main() {
     launchCommand = ComposeLaunchCommand(javawPrefix, jarArgument, argLine, javaHomeDir);
     if (launchCommand.size() > MaxCommandLineLength) {
         // Windows refuses such a command line, and Wine would start a truncated one.
-        throw Failure(FailureKind::CannotStartProcess, launchCommand.substr(0, 200) + L"...",
-                      std::nullopt,
+        throw Failure(FailureKind::CannotStartProcess, launchCommand, std::nullopt,
                       L"the command line is " + DecimalText(launchCommand.size()) +
                           L" characters long, and Windows starts at most " +
                           DecimalText(MaxCommandLineLength) +

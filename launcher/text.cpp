@@ -4,6 +4,10 @@ namespace {
 
 constexpr wchar_t Replacement = L'\uFFFD';
 
+constexpr std::size_t ShownWhole = 1000;
+constexpr std::size_t ShownStart = 600;
+constexpr std::size_t ShownEnd = 300;
+
 // How many bytes a UTF-8 sequence that begins with this byte holds, and the bits it brings; 0
 // for a byte that can't begin one.
 int SequenceLength(unsigned char lead) {
@@ -64,4 +68,12 @@ std::wstring DecimalText(std::uint64_t number) {
         number /= 10;
     } while (number != 0);
     return digits;
+}
+
+std::wstring Abbreviated(const std::wstring& text) {
+    if (text.size() <= ShownWhole) {
+        return text;
+    }
+    return text.substr(0, ShownStart) + L" \u2026 " + text.substr(text.size() - ShownEnd) + L"\n(" +
+           DecimalText(text.size()) + L" characters; the middle is left out here)";
 }

@@ -10,3 +10,8 @@ std::wstring Utf8ToWide(std::string_view bytes);
 
 // A number in decimal digits, for reports.
 std::wstring DecimalText(std::uint64_t number);
+
+// Text as a report shows it: whole when it is short; otherwise its start and its end, with the
+// note that its middle is left out, and its length. A command line of thousands of characters
+// is no use in a message box.
+std::wstring Abbreviated(const std::wstring& text);

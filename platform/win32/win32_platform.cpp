@@ -262,28 +262,61 @@ std::uint32_t LaunchProcess(const std::wstring& applicationPath, const std::wstr
     return process.dwProcessId;
 }
 
-void ReportFailure(const std::wstring& report) {
-    // Installers and scripts that redirect standard error get the report there as well.
-    const HANDLE errorOutput = GetStdHandle(STD_ERROR_HANDLE);
-    if (errorOutput != nullptr && errorOutput != INVALID_HANDLE_VALUE &&
-        GetFileType(errorOutput) != FILE_TYPE_UNKNOWN) {
-        const std::wstring line = L"Pelorin: " + report + L"\r\n";
-        DWORD mode = 0;
-        DWORD written = 0;
-        if (GetConsoleMode(errorOutput, &mode)) {
-            WriteConsoleW(errorOutput, line.data(), static_cast<DWORD>(line.size()), &written,
-                          nullptr);
-        } else {
-            const int length =
-                WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), nullptr,
-                                    0, nullptr, nullptr);
-            std::string utf8(static_cast<std::size_t>(length), '\0');
-            WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), utf8.data(),
-                                length, nullptr, nullptr);
-            WriteFile(errorOutput, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
-        }
+namespace {
+
+// How long a run waits, once the report has been answered, for its copy on standard error.
+constexpr DWORD StandardErrorGraceMs = 1000;
+
+struct StandardErrorCopy {
+    HANDLE target;
+    std::wstring text;
+};
+
+DWORD WINAPI WriteStandardErrorCopy(void* parameter) {
+    const std::unique_ptr<StandardErrorCopy> copy(static_cast<StandardErrorCopy*>(parameter));
+    const std::wstring& text = copy->text;
+    DWORD mode = 0;
+    DWORD written = 0;
+    if (GetConsoleMode(copy->target, &mode)) {
+        WriteConsoleW(copy->target, text.data(), static_cast<DWORD>(text.size()), &written,
+                      nullptr);
+        return 0;
     }
+    const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                           nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), length,
+                        nullptr, nullptr);
+    WriteFile(copy->target, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+    return 0;
+}
+
+// Installers and scripts that redirect standard error get the report there as well. A thread of
+// its own writes it: a caller that reads its pipe only after Pelorin has ended would otherwise
+// hold the write, and the run, for ever. Gives the thread, or none when there is nothing to write
+// to.
+HandleOwner CopyToStandardError(const std::wstring& text) {
+    const HANDLE target = GetStdHandle(STD_ERROR_HANDLE);
+    if (target == nullptr || target == INVALID_HANDLE_VALUE ||
+        GetFileType(target) == FILE_TYPE_UNKNOWN) {
+        return HandleOwner();
+    }
+    auto copy = std::make_unique<StandardErrorCopy>(StandardErrorCopy{target, text});
+    HandleOwner writer(CreateThread(nullptr, 0, WriteStandardErrorCopy, copy.get(), 0, nullptr));
+    if (writer) {
+        copy.release(); // the thread's now; a write still blocked at the end dies with the process
+    }
+    return writer;
+}
+
+} // namespace
+
+void ReportFailure(const std::wstring& report) {
+    const HandleOwner copy = CopyToStandardError(L"Pelorin: " + report + L"\r\n");
     MessageBoxW(nullptr, report.c_str(), L"Pelorin", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+    if (copy) {
+        WaitForSingleObject(copy.get(), StandardErrorGraceMs);
+    }
 }
 
 } // namespace platform

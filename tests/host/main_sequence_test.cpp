@@ -285,6 +285,13 @@ TEST_F(MainSequence, EachFailureReportsAndStartsNothing) {
          {L"Cannot start process",
           std::to_wstring((Javaw + JarArgument + L" -e ").size() + 32766) + L" characters",
           L"32766"}},
+        {"a command line of 20,000 characters that can't be started",
+         [](Machine& m) { m.launchError = 2; },
+         L"first" + std::wstring(20000, L'x') + L"last",
+         ApplicationNotStarted,
+         {Javaw + JarArgument + L" -e firstxxx", L"xxxlast\n",
+          std::to_wstring((Javaw + JarArgument + L" -e first").size() + 20004) +
+              L" characters; the middle is left out"}},
         {"usage window can't be created",
          [](Machine& m) { m.failingCall = L"CreateWindowExW"; },
          L"-?",
@@ -308,6 +315,7 @@ TEST_F(MainSequence, EachFailureReportsAndStartsNothing) {
                 << "]";
         }
         EXPECT_EQ(machine().events.back(), L"ReportFailure") << c.name;
+        EXPECT_LT(machine().reports[0].size(), 1500u) << c.name << ": a report is bounded";
     }
 }
 

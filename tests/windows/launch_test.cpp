@@ -68,9 +68,10 @@ protected:
         key->Set(view, subKey, "JavaHome", type, home.string() + std::string(1, '\0'));
     }
 
-    test::RunResult Run(const std::wstring& afterProgramName) {
+    test::RunResult Run(const std::wstring& afterProgramName, DWORD errorPipeBytes = 1 << 16) {
         const fs::path exe = app / "Pelorin.exe";
-        return test::RunAndAnswer(exe, L"\"" + exe.wstring() + L"\"" + afterProgramName, dataDir);
+        return test::RunAndAnswer(exe, L"\"" + exe.wstring() + L"\"" + afterProgramName, dataDir,
+                                  errorPipeBytes);
     }
 
     std::wstring Primary(const std::wstring& tail, const fs::path& javaHome = {}) const {
@@ -297,6 +298,16 @@ TEST_F(LaunchTest, ReportsACommandLineTooLongForWindowsInsteadOfCuttingIt) {
               std::wstring::npos)
         << test::Utf8(result.messageBoxes[0].substr(0, 400));
     EXPECT_FALSE(test::WaitForRecord(record, 1000).has_value()) << "something was started";
+}
+
+TEST_F(LaunchTest, ReportsAndEndsThoughStandardErrorIsReadOnlyAfterTheEnd) {
+    SetJavaHome();
+    fs::remove(home / "bin" / "javaw.exe");
+    // A report far longer than the pipe holds, which the caller reads only after the run: the
+    // copy can't be delivered, but the report is shown and the run ends.
+    const auto result = Run(L" " + std::wstring(20000, L'x'), 64);
+    EXPECT_EQ(result.exitCode, 4u);
+    EXPECT_EQ(result.messageBoxes.size(), 1u);
 }
 
 TEST_F(LaunchTest, WorksFromADriveRoot) {

@@ -205,12 +205,12 @@ std::vector<std::wstring> LoadedDlls(const std::filesystem::path& program,
 }
 
 RunResult RunAndAnswer(const std::filesystem::path& program, const std::wstring& commandLine,
-                       const std::filesystem::path& directory) {
+                       const std::filesystem::path& directory, DWORD errorPipeBytes) {
     RunResult result;
     SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
     HANDLE errorRead = nullptr;
     HANDLE errorWrite = nullptr;
-    if (!CreatePipe(&errorRead, &errorWrite, &inheritable, 1 << 16)) {
+    if (!CreatePipe(&errorRead, &errorWrite, &inheritable, errorPipeBytes)) {
         ADD_FAILURE() << "CreatePipe failed";
         return result;
     }

@@ -37,9 +37,10 @@ struct RunResult {
     std::string standardError;              // what the program wrote to standard error
 };
 // Starts program with exactly this command line in directory, answers each message box it shows
-// by pressing its button, and waits for it to end.
+// by pressing its button, and waits for it to end. Its standard error is a pipe of the given size
+// that is read once it has ended.
 RunResult RunAndAnswer(const std::filesystem::path& program, const std::wstring& commandLine,
-                       const std::filesystem::path& directory);
+                       const std::filesystem::path& directory, DWORD errorPipeBytes = 1 << 16);
 
 // Presses the button of a message box that the process shows, if it shows one, and adds its
 // text to result.
