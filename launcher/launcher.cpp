@@ -1,6 +1,44 @@
 #include "launcher/launcher.h"
 
+#include <algorithm>
 #include <array>
+
+namespace {
+
+bool SameIgnoringAsciiCase(std::wstring_view a, std::wstring_view b) {
+    const auto upper = [](wchar_t c) { return c >= L'a' && c <= L'z' ? c - L'a' + L'A' : c; };
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(),
+                      [&](wchar_t x, wchar_t y) { return upper(x) == upper(y); });
+}
+
+} // namespace
+
+std::wstring ArgumentsAfterProgramName(std::wstring_view commandLine,
+                                       std::wstring_view executablePath) {
+    std::size_t end = 0;
+    const std::wstring_view afterPath =
+        commandLine.substr(std::min(executablePath.size(), commandLine.size()));
+    if (!commandLine.empty() && commandLine.front() == L'"') {
+        const auto closing = commandLine.find(L'"', 1);
+        end = closing == std::wstring_view::npos ? commandLine.size() : closing + 1;
+    } else if (!executablePath.empty() &&
+               SameIgnoringAsciiCase(commandLine.substr(0, executablePath.size()),
+                                     executablePath) &&
+               (afterPath.empty() || afterPath.front() == L' ' || afterPath.front() == L'\t')) {
+        end = executablePath.size();
+    } else {
+        end = std::min(commandLine.find_first_of(L" \t"), commandLine.size());
+    }
+    const auto arguments = commandLine.find_first_not_of(L" \t", end);
+    return arguments == std::wstring_view::npos ? std::wstring()
+                                                : std::wstring(commandLine.substr(arguments));
+}
+
+std::wstring DirectoryOf(std::wstring_view path) {
+    const auto slash = path.find_last_of(L'\\');
+    return std::wstring(path.substr(0, slash == std::wstring_view::npos ? 0 : slash));
+}
 
 std::wstring TrimBlanks(std::wstring_view text) {
     const auto first = text.find_first_not_of(L' ');
@@ -9,6 +47,18 @@ std::wstring TrimBlanks(std::wstring_view text) {
     }
     const auto last = text.find_last_not_of(L' ');
     return std::wstring(text.substr(first, last - first + 1));
+}
+
+bool IsAbsolutePath(std::wstring_view path) {
+    const bool driveLetter = path.size() >= 3 && ((path[0] >= L'A' && path[0] <= L'Z') ||
+                                                  (path[0] >= L'a' && path[0] <= L'z'));
+    const bool driveRooted =
+        driveLetter && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/');
+    return driveRooted || path.starts_with(L"\\\\");
+}
+
+bool IsUsableJavaHome(std::wstring_view javaHomeDir) {
+    return IsAbsolutePath(javaHomeDir) && javaHomeDir.find(L'"') == std::wstring_view::npos;
 }
 
 std::wstring MakeJavawPrefix(const std::wstring& javaHomeDir) {

@@ -5,8 +5,28 @@
 #include <string>
 #include <string_view>
 
+// The argument string: the text after the program name of the program's command line. The name
+// is either quoted, or the running executable's full path unquoted (as a file association written
+// without quotes gives it; compared without regard to the case of A to Z) when a blank, a tab or
+// the end follows it, or else runs to the first blank or tab. The blanks and tabs that separate
+// it from the arguments are skipped.
+std::wstring ArgumentsAfterProgramName(std::wstring_view commandLine,
+                                       std::wstring_view executablePath);
+
+// The folder part of a path: everything before its last backslash, so that a drive root gives C:.
+std::wstring DirectoryOf(std::wstring_view path);
+
 // The argument string with blanks (only U+0020) removed from both ends.
 std::wstring TrimBlanks(std::wstring_view text);
+
+// Whether a path names its place whole: a drive letter, a colon and a backslash (or slash), or a
+// UNC path (\\server\share, \\?\...). Any other path is resolved against the current drive or
+// directory.
+bool IsAbsolutePath(std::wstring_view path);
+
+// Whether a JavaHome value can name the runtime's folder: an absolute path without a double
+// quote. No Windows path holds one, and in the quoted program path it would end the path early.
+bool IsUsableJavaHome(std::wstring_view javaHomeDir);
 
 // A double quote, the Java home as given, "\bin\javaw.exe", a double quote and one blank.
 std::wstring MakeJavawPrefix(const std::wstring& javaHomeDir);

@@ -20,13 +20,15 @@ std::wstring launchCommand;
 
 namespace {
 
-// JavaHome under the key, from the first registry view that holds one. A value of blanks names no
-// folder, so it is passed over like a missing one, and the next view is asked.
+// JavaHome under the key, from the first registry view that holds a usable one. A value that is
+// not a whole folder path (blanks, a relative path, a double quote) is passed over like a missing
+// one, and the next view is asked: a relative one would start a javaw.exe from wherever the user
+// opened a data file.
 std::wstring ReadJavaHome(const std::wstring& keyPath) {
     for (const auto view : modRegAccess::RegistryViews) {
         const auto read = modRegAccess::ReadRegistryString(modRegAccess::HKEY_LOCAL_MACHINE_ROOT,
                                                            keyPath, L"JavaHome", view);
-        if (read.value && !TrimBlanks(*read.value).empty()) {
+        if (read.value && IsUsableJavaHome(*read.value)) {
             return *read.value;
         }
     }
@@ -56,8 +58,9 @@ std::wstring ApplicationToStart(const std::wstring& executableDir) {
 } // namespace
 
 void Main() {
-    argLine = TrimBlanks(platform::ArgumentString());
-    const std::wstring executableDir = platform::ExecutableDirectory();
+    const std::wstring executablePath = platform::ExecutablePath();
+    argLine = TrimBlanks(ArgumentsAfterProgramName(platform::CommandLine(), executablePath));
+    const std::wstring executableDir = DirectoryOf(executablePath);
     const RuntimePointer pointer = ReadRuntimePointer(executableDir + L"\\JRE.pelorin");
     runtimeKeyPath = pointer.keyPath.value_or(std::wstring());
     javaHomeDir = pointer.keyPath ? ReadJavaHome(*pointer.keyPath) : std::wstring();

@@ -6,17 +6,32 @@
 
 namespace {
 
-constexpr std::string_view Utf8Mark = "\xEF\xBB\xBF";
+// A file that begins with a byte-order mark can only be in its encoding; read as ANSI, its key
+// path would gain stray characters, or, in UTF-16, be no path at all.
+struct ByteOrderMark {
+    std::string_view bytes;
+    PointerFileEncoding encoding;
+};
+constexpr ByteOrderMark Marks[] = {{"\xEF\xBB\xBF", PointerFileEncoding::Utf8},
+                                   {"\xFF\xFE", PointerFileEncoding::Utf16LE},
+                                   {"\xFE\xFF", PointerFileEncoding::Utf16BE}};
 
-// A file that begins with the UTF-8 byte-order mark can only be UTF-8; read as ANSI, its key path
-// would gain three stray characters.
-PointerFileEncoding EncodingOf(std::string_view bytes) {
-    return bytes.starts_with(Utf8Mark) ? PointerFileEncoding::Utf8 : PointerFileEncoding::Ansi;
-}
+struct DecodedText {
+    PointerFileEncoding encoding;
+    std::wstring text;
+};
 
-std::wstring Decoded(std::string_view bytes, PointerFileEncoding encoding) {
-    return encoding == PointerFileEncoding::Utf8 ? Utf8ToWide(bytes.substr(Utf8Mark.size()))
-                                                 : platform::AnsiToWide(bytes);
+DecodedText Decoded(std::string_view bytes) {
+    for (const auto& mark : Marks) {
+        if (bytes.starts_with(mark.bytes)) {
+            const std::string_view rest = bytes.substr(mark.bytes.size());
+            return {mark.encoding,
+                    mark.encoding == PointerFileEncoding::Utf8
+                        ? Utf8ToWide(rest)
+                        : Utf16ToWide(rest, mark.encoding == PointerFileEncoding::Utf16BE)};
+        }
+    }
+    return {PointerFileEncoding::Ansi, platform::AnsiToWide(bytes)};
 }
 
 } // namespace
@@ -43,7 +58,7 @@ RuntimePointer ReadRuntimePointer(const std::wstring& path) {
     std::string bytes;
     try {
         bytes = platform::ReadFileStart(path, [](std::string_view start) {
-            const auto item = ReadFirstDataItem(Decoded(start, EncodingOf(start)));
+            const auto item = ReadFirstDataItem(Decoded(start).text);
             return start.size() <= MaxPointerFileBytes && !(item && item->ended);
         });
     } catch (const platform::SystemError& error) {
@@ -51,13 +66,13 @@ RuntimePointer ReadRuntimePointer(const std::wstring& path) {
     }
     const bool longer = bytes.size() > MaxPointerFileBytes;
     bytes.resize(std::min(bytes.size(), MaxPointerFileBytes));
-    const PointerFileEncoding encoding = EncodingOf(bytes);
-    const auto item = ReadFirstDataItem(Decoded(bytes, encoding));
+    const DecodedText decoded = Decoded(bytes);
+    const auto item = ReadFirstDataItem(decoded.text);
     if (longer && !(item && item->ended)) {
-        return {encoding, std::nullopt};
+        return {decoded.encoding, std::nullopt};
     }
     if (!item) {
         throw Failure(FailureKind::InputPastEndOfFile, path, std::nullopt);
     }
-    return {encoding, item->value};
+    return {decoded.encoding, item->value};
 }

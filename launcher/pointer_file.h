@@ -11,8 +11,9 @@
 // that has not ended within it is longer than any registry key path, so it names no key.
 inline constexpr std::size_t MaxPointerFileBytes = 128 * 1024;
 
-// How the file is written: in the ANSI code page, or in UTF-8 after its byte-order mark.
-enum class PointerFileEncoding { Ansi, Utf8 };
+// How the file is written: in the ANSI code page, or, after its byte-order mark, in UTF-8 or in
+// UTF-16 (what editors call "Unicode", little-endian, and "Unicode big endian").
+enum class PointerFileEncoding { Ansi, Utf8, Utf16LE, Utf16BE };
 
 struct DataItem {
     std::wstring value;

@@ -5,13 +5,6 @@
 
 namespace {
 
-bool IsAbsoluteFolder(const std::wstring& folder) {
-    const bool driveRooted =
-        folder.size() >= 3 && folder[1] == L':' && (folder[2] == L'\\' || folder[2] == L'/');
-    const bool uncPath = folder.starts_with(L"\\\\");
-    return driveRooted || uncPath;
-}
-
 std::wstring Unquoted(std::wstring folder) {
     folder = TrimBlanks(folder);
     if (folder.size() >= 2 && folder.front() == L'"' && folder.back() == L'"') {
@@ -32,7 +25,7 @@ std::vector<std::wstring> ProgramSearchFolders(const std::wstring& executableDir
     while (start <= pathVariable.size()) {
         const auto end = std::min(pathVariable.find(L';', start), pathVariable.size());
         const std::wstring folder = Unquoted(pathVariable.substr(start, end - start));
-        if (IsAbsoluteFolder(folder)) {
+        if (IsAbsolutePath(folder)) {
             folders.push_back(folder);
         }
         start = end + 1;

@@ -61,6 +61,17 @@ std::wstring Utf8ToWide(std::string_view bytes) {
     return text;
 }
 
+std::wstring Utf16ToWide(std::string_view bytes, bool bigEndian) {
+    std::wstring text;
+    text.reserve(bytes.size() / 2);
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        const auto first = static_cast<unsigned char>(bytes[i]);
+        const auto second = static_cast<unsigned char>(bytes[i + 1]);
+        text.push_back(static_cast<wchar_t>(bigEndian ? first << 8 | second : second << 8 | first));
+    }
+    return text;
+}
+
 std::wstring DecimalText(std::uint64_t number) {
     std::wstring digits;
     do {

@@ -26,11 +26,11 @@ struct SystemError : std::exception {
 // Every function below throws SystemError when a system call it needs fails, unless it says
 // otherwise.
 
-// The text that follows the program name on the program's own command line, as typed.
-std::wstring ArgumentString();
+// The program's own command line, as its starter wrote it.
+std::wstring CommandLine();
 
-// The directory that holds the running executable, without a trailing backslash.
-std::wstring ExecutableDirectory();
+// The full path of the running executable.
+std::wstring ExecutablePath();
 
 // The start of an existing file, read a piece at a time from its beginning for as long as
 // wantsMore, given all that has been read, says so, or to the end of the file.

@@ -62,15 +62,15 @@ namespace platform {
 
 using memory_platform::TheMachine;
 
-std::wstring ArgumentString() {
-    TheMachine().events.push_back(L"ArgumentString");
-    return TheMachine().argumentString;
+std::wstring CommandLine() {
+    TheMachine().events.push_back(L"CommandLine");
+    return TheMachine().commandLine;
 }
 
-std::wstring ExecutableDirectory() {
-    TheMachine().events.push_back(L"ExecutableDirectory");
+std::wstring ExecutablePath() {
+    TheMachine().events.push_back(L"ExecutablePath");
     memory_platform::FailIfAsked(L"GetModuleFileNameW");
-    return TheMachine().executableDirectory;
+    return TheMachine().executablePath;
 }
 
 std::string ReadFileStart(const std::wstring& path,

@@ -23,8 +23,8 @@ using RegistryKeyValues = std::map<std::wstring, RegistryValue>;
 enum class RegistryView { Bits32, Bits64 };
 
 struct Machine {
-    std::wstring argumentString;
-    std::wstring executableDirectory = L"C:\\Program Files\\Virelt";
+    std::wstring commandLine;
+    std::wstring executablePath = L"C:\\Program Files\\Virelt\\Pelorin.exe";
     std::map<std::wstring, std::string> files;
     std::size_t bytesRead = 0; // of all files, by all reads
     std::map<std::wstring, std::wstring> environment;
@@ -43,7 +43,7 @@ struct Machine {
 
     // When not 0, LaunchProcess fails with this system error code.
     std::uint32_t launchError = 0;
-    // The system call that fails, with access denied: GetModuleFileNameW for ExecutableDirectory,
+    // The system call that fails, with access denied: GetModuleFileNameW for ExecutablePath,
     // CreateWindowExW for ShowModalForm.
     std::wstring failingCall;
 

@@ -9,19 +9,6 @@
 namespace platform {
 namespace win32 {
 
-std::wstring ArgumentsAfterProgramName(std::wstring_view commandLine) {
-    std::size_t end = 0;
-    if (!commandLine.empty() && commandLine.front() == L'"') {
-        const auto closing = commandLine.find(L'"', 1);
-        end = closing == std::wstring_view::npos ? commandLine.size() : closing + 1;
-    } else {
-        end = std::min(commandLine.find_first_of(L" \t"), commandLine.size());
-    }
-    const auto arguments = commandLine.find_first_not_of(L" \t", end);
-    return arguments == std::wstring_view::npos ? std::wstring()
-                                                : std::wstring(commandLine.substr(arguments));
-}
-
 std::wstring
 TextFromGrowingBuffer(const wchar_t* call,
                       const std::function<unsigned long(wchar_t*, unsigned long)>& fill) {
@@ -39,11 +26,6 @@ TextFromGrowingBuffer(const wchar_t* call,
         }
         text.resize(std::max<std::size_t>(text.size() * 2, length));
     }
-}
-
-std::wstring DirectoryOf(std::wstring_view modulePath) {
-    const auto slash = modulePath.find_last_of(L'\\');
-    return std::wstring(modulePath.substr(0, slash == std::wstring_view::npos ? 0 : slash));
 }
 
 SystemError LastSystemError(const wchar_t* call) {
@@ -146,15 +128,15 @@ HKEY ToHkey(std::uint32_t rootKey) {
 
 } // namespace
 
-std::wstring ArgumentString() {
-    return win32::ArgumentsAfterProgramName(GetCommandLineW());
+std::wstring CommandLine() {
+    return GetCommandLineW();
 }
 
-std::wstring ExecutableDirectory() {
-    return win32::DirectoryOf(win32::TextFromGrowingBuffer(
+std::wstring ExecutablePath() {
+    return win32::TextFromGrowingBuffer(
         L"GetModuleFileNameW", [](wchar_t* buffer, unsigned long size) {
             return static_cast<unsigned long>(GetModuleFileNameW(nullptr, buffer, size));
-        }));
+        });
 }
 
 std::string ReadFileStart(const std::wstring& path,

@@ -42,6 +42,62 @@ TEST(TrimBlanks, RemovesOnlyBlanksFromBothEnds) {
     }
 }
 
+TEST(ArgumentsAfterProgramName, SkipsTheQuotedNameOrTheExecutablesOwnPathOrTheFirstWord) {
+    const std::wstring exe = L"C:\\Program Files\\Virelt\\Pelorin.exe";
+    const NormaliseCase cases[] = {
+        {L"Pelorin.exe report.dat", L"report.dat"},
+        {L"\"C:\\Program Files\\Virelt\\Pelorin.exe\" -v a.dat", L"-v a.dat"},
+        {L"\"C:\\Program Files\\Virelt\\Pelorin.exe\"", L""},
+        {L"\"C:\\Program Files\\Virelt\\Pelorin.exe\"report.dat", L"report.dat"},
+        {L"Pelorin.exe", L""},
+        {L"Pelorin.exe\treport.dat\t", L"report.dat\t"},
+        {L"Pelorin.exe  \t  a  b  ", L"a  b  "},
+        {L"Pelorin.exe \"quoted arg\" x", L"\"quoted arg\" x"},
+        {L"\"unclosed name", L""},
+        {L"", L""},
+        // A file association written without quotes starts the exe's path unquoted.
+        {L"C:\\Program Files\\Virelt\\Pelorin.exe report.dat", L"report.dat"},
+        {L"C:\\Program Files\\Virelt\\Pelorin.exe -?", L"-?"},
+        {L"c:\\program files\\virelt\\PELORIN.EXE\treport.dat", L"report.dat"},
+        {L"C:\\Program Files\\Virelt\\Pelorin.exe", L""},
+        {L"C:\\Program Files\\Virelt\\Pelorin.exes x", L"Files\\Virelt\\Pelorin.exes x"},
+        {L"C:\\Program Files\\Other\\Pelorin.exe x", L"Files\\Other\\Pelorin.exe x"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ArgumentsAfterProgramName(c.argLine, exe), c.expected) << c.argLine;
+    }
+}
+
+TEST(DirectoryOf, EverythingBeforeTheLastBackslash) {
+    const NormaliseCase cases[] = {
+        {L"C:\\Program Files\\Virelt\\Pelorin.exe", L"C:\\Program Files\\Virelt"},
+        {L"C:\\Pelorin.exe", L"C:"},
+        {L"\\\\server\\share\\Pelorin.exe", L"\\\\server\\share"},
+        {L"Pelorin.exe", L""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(DirectoryOf(c.argLine), c.expected) << c.argLine;
+    }
+}
+
+// Quoted, relative and drive-relative values are tried on the real exe; these are the others.
+TEST(IsUsableJavaHome, OnlyAWholeFolderPathWithoutAQuote) {
+    const std::pair<const wchar_t*, bool> cases[] = {
+        {L"C:\\Java\\jre ", true},
+        {L"\\\\server\\share\\jre", true},
+        {L"\\\\?\\C:\\Java", true},
+        {L"d:/java", true},
+        {L" C:\\Java", false},
+        {L"", false},
+        {L"   ", false},
+        {L"1:\\Java", false},
+        {L"C:", false},
+    };
+    for (const auto& [javaHome, usable] : cases) {
+        EXPECT_EQ(IsUsableJavaHome(javaHome), usable) << javaHome;
+    }
+}
+
 struct CommandCase {
     const wchar_t* javaHome;
     const wchar_t* executableDir;

@@ -26,7 +26,7 @@ protected:
               &PelorinMain::javawPrefix, &PelorinMain::jarArgument, &PelorinMain::launchCommand}) {
             moduleString->clear();
         }
-        machine().executableDirectory = ExeDir;
+        machine().executablePath = ExeDir + L"\\Pelorin.exe";
         machine().files[PointerFile] = "SOFTWARE\\JavaSoft\\JRE\\1.8\r\n";
         machine().registry32[KeyPath][L"JavaHome"] = {1, std::wstring(L"C:\\Java\\jre\0", 12)};
         machine().environment[L"PATH"] = L"C:\\Windows\\system32;" + JavaOnPathFolder;
@@ -36,7 +36,7 @@ protected:
     const std::wstring JavaOnPath = JavaOnPathFolder + L"\\java.exe";
     static Machine& machine() { return memory_platform::TheMachine(); }
     static int Run(const std::wstring& arguments) {
-        machine().argumentString = arguments;
+        machine().commandLine = L"\"" + machine().executablePath + L"\" " + arguments;
         return RunPelorin();
     }
 };
@@ -72,8 +72,8 @@ TEST_F(MainSequence, LaunchesJavawWithTheNormalisedArguments) {
 TEST_F(MainSequence, ResolvesTheRuntimeBeforeLaunchingInOrder) {
     ASSERT_EQ(Run(L"report.dat"), Success);
     const std::vector<std::wstring> expected = {
-        L"ArgumentString",
-        L"ExecutableDirectory",
+        L"ExecutablePath",
+        L"CommandLine",
         L"ReadFile " + PointerFile,
         L"RegistryOpenKey 32 SOFTWARE\\JavaSoft\\JRE\\1.8",
         L"RegistryQueryValue size JavaHome",

@@ -155,6 +155,39 @@ TEST_F(LaunchTest, ReadsJavaHomeFromEitherRegistryViewOrFallsBackToJavaExe) {
     }
 }
 
+TEST_F(LaunchTest, UsesAJavaHomeOnlyWhenItIsAWholeFolderPathWithoutAQuote) {
+    // A javaw.exe planted where a relative Java home would lead: in the folder of the opened data
+    // file, which is the current directory.
+    fs::create_directories(dataDir / "jre" / "bin");
+    fs::copy_file(test::BuildDirectory() / "standin_java.exe",
+                  dataDir / "jre" / "bin" / "javaw.exe");
+    struct HomeCase {
+        std::wstring value;
+        bool used;
+    };
+    const HomeCase cases[] = {
+        {home.wstring() + L"\\bin\\javaw.exe\" x", false},
+        {L"jre", false},
+        {L"..\\jre", false},
+        {L"\\" + (home.wstring().substr(3)), false},   // the Java home, less its drive letter
+        {home.wstring().substr(0, 2) + L"jre", false}, // C:jre, the current directory's jre
+        {home.wstring(), true},
+        {home.wstring() + L"\\", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(test::Utf8(c.value));
+        key->Set(KEY_WOW64_32KEY, "", "JavaHome", REG_SZ, test::Utf8(c.value) + '\0');
+        if (c.used) {
+            ExpectLaunched(Run(L" report.dat"), home / "bin" / "javaw.exe",
+                           L"\"" + c.value + L"\\bin\\javaw.exe\" -jar \"" + app.wstring() +
+                               L"\\Virelt.jar\"  -e report.dat");
+        } else {
+            ExpectLaunched(Run(L" report.dat"), searchDir / "java.exe",
+                           Fallback(L" -e report.dat"));
+        }
+    }
+}
+
 TEST_F(LaunchTest, TakesOnlyTheFirstItemOfThePointerFile) {
     struct PointerCase {
         std::string fileText; // $ stands for the test's key path
@@ -337,6 +370,8 @@ TEST_F(LaunchTest, ReadsThePointerFileInEachEncodingAndTheRegistryInUnicode) {
     const EncodingCase cases[] = {
         {"ANSI", CP_ACP, "", L"Runtime \u00E9t\u00E9", L"J\u0430va \u65E5\u672C"},
         {"UTF-8", CP_UTF8, "\xEF\xBB\xBF", L"Runtime J\u0430va \u65E5\u672C", L"\u65E5\u672C jre"},
+        {"UTF-16", 1200, "\xFF\xFE", L"Runtime \u65E5\u672C 16", L"jre16 \u0430"},
+        {"UTF-16 big-endian", 1201, "\xFE\xFF", L"Runtime \u65E5\u672C BE", L"jre16be"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -357,12 +392,20 @@ TEST_F(LaunchTest, ReadsThePointerFileInEachEncodingAndTheRegistryInUnicode) {
         RegCloseKey(created);
 
         const std::wstring line = fullKey + L"\r\n";
-        const int length =
-            WideCharToMultiByte(c.codePage, 0, line.data(), static_cast<int>(line.size()), nullptr,
-                                0, nullptr, nullptr);
-        std::string bytes(static_cast<std::size_t>(length), '\0');
-        WideCharToMultiByte(c.codePage, 0, line.data(), static_cast<int>(line.size()), bytes.data(),
-                            length, nullptr, nullptr);
+        std::string bytes;
+        if (c.codePage == 1200 || c.codePage == 1201) { // UTF-16, little- or big-endian
+            for (const wchar_t unit : line) {
+                const char low = static_cast<char>(unit & 0xFF);
+                const char high = static_cast<char>(unit >> 8);
+                bytes += c.codePage == 1200 ? std::string{low, high} : std::string{high, low};
+            }
+        } else {
+            bytes.resize(static_cast<std::size_t>(
+                WideCharToMultiByte(c.codePage, 0, line.data(), static_cast<int>(line.size()),
+                                    nullptr, 0, nullptr, nullptr)));
+            WideCharToMultiByte(c.codePage, 0, line.data(), static_cast<int>(line.size()),
+                                bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr);
+        }
         WritePointerFile(c.mark + bytes);
         ExpectLaunched(Run(L" report.dat"), javaHome / "bin" / "javaw.exe",
                        Primary(L" -e report.dat", javaHome));

@@ -9,42 +9,6 @@
 
 namespace {
 
-struct TextCase {
-    const wchar_t* input;
-    const wchar_t* expected;
-};
-
-TEST(Win32Platform, ArgumentsAfterProgramName) {
-    const TextCase cases[] = {
-        {L"Pelorin.exe report.dat", L"report.dat"},
-        {L"\"C:\\Program Files\\Virelt\\Pelorin.exe\" -v a.dat", L"-v a.dat"},
-        {L"\"C:\\Program Files\\Virelt\\Pelorin.exe\"", L""},
-        {L"\"C:\\Program Files\\Virelt\\Pelorin.exe\"report.dat", L"report.dat"},
-        {L"Pelorin.exe", L""},
-        {L"Pelorin.exe\treport.dat\t", L"report.dat\t"},
-        {L"Pelorin.exe  \t  a  b  ", L"a  b  "},
-        {L"Pelorin.exe \"quoted arg\" x", L"\"quoted arg\" x"},
-        {L"\"unclosed name", L""},
-        {L"", L""},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(platform::win32::ArgumentsAfterProgramName(c.input), c.expected)
-            << test::Utf8(c.input);
-    }
-}
-
-TEST(Win32Platform, DirectoryOfAModulePath) {
-    const TextCase cases[] = {
-        {L"C:\\Program Files\\Virelt\\Pelorin.exe", L"C:\\Program Files\\Virelt"},
-        {L"C:\\Pelorin.exe", L"C:"},
-        {L"\\\\server\\share\\Pelorin.exe", L"\\\\server\\share"},
-        {L"Pelorin.exe", L""},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(platform::win32::DirectoryOf(c.input), c.expected) << test::Utf8(c.input);
-    }
-}
-
 TEST(Win32Platform, ModulePathsLongerThanMaxPathComeBackWhole) {
     // Wine can't start a program from so deep a folder, so the buffer growth is driven here by a
     // filler that behaves as GetModuleFileNameW does on Windows: it cuts the path to the buffer.
@@ -93,8 +57,9 @@ TEST(Win32Platform, AnAnswerOfZeroIsEmptyOnlyWhenTheSystemSaysNothingWentWrong) 
     SetEnvironmentVariableW(L"PELORIN_SET_TO_NOTHING", nullptr);
 }
 
-TEST(Win32Platform, ExecutableDirectoryHoldsTheRunningProgram) {
-    EXPECT_EQ(std::filesystem::path(platform::ExecutableDirectory()), test::BuildDirectory());
+TEST(Win32Platform, ExecutablePathIsTheRunningProgram) {
+    EXPECT_EQ(std::filesystem::path(platform::ExecutablePath()),
+              test::BuildDirectory() / "pelorin_windows_tests.exe");
 }
 
 TEST(Win32Platform, ReadFileStartReadsAsFarAsAskedOrGivesTheSystemError) {
