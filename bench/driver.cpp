@@ -4,10 +4,10 @@
 //   bench_driver <Pelorin.exe> <floor.exe> <record file> <runs>
 #include <windows.h>
 
+#include "tests/standin/standin_record.h"
+
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -16,22 +16,6 @@ namespace {
 struct Sample {
     double milliseconds = 0;
 };
-
-// The stand-in's record: fields separated by NULs; the second is the command line, the sixth the
-// performance counter when it started.
-std::vector<std::wstring> ReadRecord(const std::wstring& path) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    std::wstring text(bytes.size() / sizeof(wchar_t), L'\0');
-    std::copy(bytes.begin(), bytes.begin() + static_cast<long>(text.size() * sizeof(wchar_t)),
-              reinterpret_cast<char*>(text.data()));
-    std::vector<std::wstring> fields;
-    std::size_t start = 0;
-    for (std::size_t end; (end = text.find(L'\0', start)) != std::wstring::npos; start = end + 1) {
-        fields.push_back(text.substr(start, end - start));
-    }
-    return fields;
-}
 
 bool RunOnce(const std::wstring& program, const std::wstring& commandLine,
              const std::wstring& record, Sample& sample, std::wstring* launched = nullptr) {
@@ -53,27 +37,26 @@ bool RunOnce(const std::wstring& program, const std::wstring& commandLine,
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
 
-    std::vector<std::wstring> fields;
-    for (int i = 0; i < 10000 && fields.size() != 6; ++i) {
+    std::optional<standin::Record> seen;
+    for (int i = 0; i < 10000 && !seen; ++i) {
         if (GetFileAttributesW(record.c_str()) != INVALID_FILE_ATTRIBUTES) {
-            fields = ReadRecord(record);
+            seen = standin::ReadRecord(record);
         }
-        if (fields.size() != 6) {
+        if (!seen) {
             Sleep(1);
         }
     }
-    if (fields.size() != 6) {
+    if (!seen) {
         std::fwprintf(stderr, L"the runtime was not started by %ls\n", program.c_str());
         return false;
     }
-    const long long started = std::stoll(fields[5]);
-    sample.milliseconds = static_cast<double>(started - before.QuadPart) * 1000.0 /
+    sample.milliseconds = static_cast<double>(seen->startedAt - before.QuadPart) * 1000.0 /
                           static_cast<double>(frequency.QuadPart);
     if (launched != nullptr) {
-        *launched = fields[1];
+        *launched = seen->commandLine;
     }
     // Let the stand-in finish before the next run.
-    if (const HANDLE runtime = OpenProcess(SYNCHRONIZE, FALSE, std::stoul(fields[4]))) {
+    if (const HANDLE runtime = OpenProcess(SYNCHRONIZE, FALSE, seen->processId)) {
         WaitForSingleObject(runtime, 10000);
         CloseHandle(runtime);
     }

@@ -1,5 +1,7 @@
 #include "help/frm_pelorin.h"
 
+#include "resources/resource_ids.h"
+
 namespace frmPelorin {
 namespace {
 
@@ -12,6 +14,7 @@ void AppendLine(platform::ModalForm& form, const std::wstring& line) {
 platform::FormDescription Describe() {
     platform::FormDescription form;
     form.caption = L"Pelorin";
+    form.icon = PELORIN_ICON;
     form.clientWidth = 7455;
     form.clientHeight = 3105;
     form.controls = {

@@ -1,7 +1,6 @@
 #include "launcher/failure_report.h"
 
 #include "launcher/launcher.h"
-#include "launcher/pelorin_main.h"
 #include "launcher/text.h"
 
 namespace {
@@ -64,20 +63,4 @@ std::wstring DescribeUnexpectedFailure(const std::optional<platform::SystemError
     }
     return L"Pelorin stopped because of an unexpected failure, perhaps too little memory. Nothing "
            L"was started. Close other programs and try again.";
-}
-
-int RunPelorin() {
-    try {
-        PelorinMain::Main();
-        return Success;
-    } catch (const Failure& failure) {
-        platform::ReportFailure(DescribeFailure(failure));
-        return ExitStatusFor(failure.kind);
-    } catch (const platform::SystemError& error) {
-        platform::ReportFailure(DescribeUnexpectedFailure(error));
-        return UnexpectedFailure;
-    } catch (const std::exception&) {
-        platform::ReportFailure(DescribeUnexpectedFailure(std::nullopt));
-        return UnexpectedFailure;
-    }
 }

@@ -16,7 +16,7 @@ enum class FailureKind {
     WindowCannotBeShown, // the usage window can't be created
 };
 
-// Thrown where a step of the run fails, and caught once, by RunPelorin.
+// Thrown where a step of the run fails, and caught once, by PelorinMain::RunPelorin.
 struct Failure : std::exception {
     Failure(FailureKind kind, std::wstring subject, std::optional<platform::SystemError> cause,
             std::wstring reason = {})
@@ -52,7 +52,3 @@ std::wstring DescribeUnexpectedFailure(const std::optional<platform::SystemError
 
 // Longest command line that Windows starts, terminator not counted.
 inline constexpr std::size_t MaxCommandLineLength = 32766;
-
-// Runs the start-up sequence and turns a failure into its report and exit status. The program's
-// entry calls this and returns what it gives; it is the only place that catches a failure.
-int RunPelorin();

@@ -61,8 +61,12 @@ bool IsUsableJavaHome(std::wstring_view javaHomeDir) {
     return IsAbsolutePath(javaHomeDir) && javaHomeDir.find(L'"') == std::wstring_view::npos;
 }
 
+std::wstring JavawPath(const std::wstring& javaHomeDir) {
+    return javaHomeDir + L"\\bin\\javaw.exe";
+}
+
 std::wstring MakeJavawPrefix(const std::wstring& javaHomeDir) {
-    return L"\"" + javaHomeDir + L"\\bin\\javaw.exe\" ";
+    return L"\"" + JavawPath(javaHomeDir) + L"\" ";
 }
 
 std::wstring MakeJarArgument(const std::wstring& executableDir) {

@@ -28,6 +28,9 @@ bool IsAbsolutePath(std::wstring_view path);
 // quote. No Windows path holds one, and in the quoted program path it would end the path early.
 bool IsUsableJavaHome(std::wstring_view javaHomeDir);
 
+// The Java home as given, and "\bin\javaw.exe".
+std::wstring JavawPath(const std::wstring& javaHomeDir);
+
 // A double quote, the Java home as given, "\bin\javaw.exe", a double quote and one blank.
 std::wstring MakeJavawPrefix(const std::wstring& javaHomeDir);
 

@@ -10,24 +10,18 @@
 #include "registry/registry.h"
 
 namespace PelorinMain {
-
-std::wstring argLine;
-std::wstring runtimeKeyPath;
-std::wstring javaHomeDir;
-std::wstring javawPrefix;
-std::wstring jarArgument;
-std::wstring launchCommand;
-
 namespace {
 
-// JavaHome under the key, from the first registry view that holds a usable one. A value that is
-// not a whole folder path (blanks, a relative path, a double quote) is passed over like a missing
-// one, and the next view is asked: a relative one would start a javaw.exe from wherever the user
-// opened a data file.
-std::wstring ReadJavaHome(const std::wstring& keyPath) {
+constexpr int SW_SHOWNORMAL_STATE = 1;
+
+// JavaHome under the key, from the first registry view that holds a usable one; empty when none
+// does. A value that is not a whole folder path (blanks, a relative path, a double quote) is passed
+// over like a missing one: a relative one would start a javaw.exe from wherever the user opened a
+// data file.
+std::wstring ReadJavaHome(const std::wstring& runtimeKeyPath) {
     for (const auto view : modRegAccess::RegistryViews) {
         const auto read = modRegAccess::ReadRegistryString(modRegAccess::HKEY_LOCAL_MACHINE_ROOT,
-                                                           keyPath, L"JavaHome", view);
+                                                           runtimeKeyPath, L"JavaHome", view);
         if (read.value && IsUsableJavaHome(*read.value)) {
             return *read.value;
         }
@@ -35,13 +29,28 @@ std::wstring ReadJavaHome(const std::wstring& keyPath) {
     return {};
 }
 
-// The program to start for the launch command: none for javaw.exe, whose full path the command
-// names; for the java.exe fallback, the java.exe that the search path gives, but never one from
-// the current directory.
-std::wstring ApplicationToStart(const std::wstring& executableDir) {
-    if (!TrimBlanks(javaHomeDir).empty()) {
-        return {};
+void ShowUsageWindow() {
+    try {
+        ShowHelpModal();
+    } catch (const platform::SystemError& error) {
+        throw Failure(FailureKind::WindowCannotBeShown, {}, error);
     }
+}
+
+void CheckLength(const std::wstring& launchCommand) {
+    if (launchCommand.size() > MaxCommandLineLength) {
+        // Windows refuses such a command line, and Wine would start a truncated one.
+        throw Failure(FailureKind::CannotStartProcess, launchCommand, std::nullopt,
+                      L"the command line is " + DecimalText(launchCommand.size()) +
+                          L" characters long, and Windows starts at most " +
+                          DecimalText(MaxCommandLineLength) +
+                          L". Open the data file from a shorter path, or pass fewer arguments.");
+    }
+}
+
+// The java.exe of the fallback: the first in the folders Windows would search, less the current
+// directory, where a data file the user opened may have brought a java.exe of its own.
+std::wstring FindJavaExe(const std::wstring& executableDir, const std::wstring& launchCommand) {
     const auto found =
         FindProgram(L"java.exe", ProgramSearchFolders(executableDir, platform::SystemDirectory(),
                                                       platform::WindowsDirectory(),
@@ -55,43 +64,57 @@ std::wstring ApplicationToStart(const std::wstring& executableDir) {
     return *found;
 }
 
+void Start(const Launch& launch) {
+    try {
+        platform::LaunchProcess(launch.program, launch.commandLine, SW_SHOWNORMAL_STATE);
+    } catch (const platform::SystemError& error) {
+        throw Failure(FailureKind::CannotStartProcess, launch.commandLine, error);
+    }
+}
+
 } // namespace
 
-void Main() {
+std::optional<Launch> Main() {
     const std::wstring executablePath = platform::ExecutablePath();
-    argLine = TrimBlanks(ArgumentsAfterProgramName(platform::CommandLine(), executablePath));
     const std::wstring executableDir = DirectoryOf(executablePath);
-    const RuntimePointer pointer = ReadRuntimePointer(executableDir + L"\\JRE.pelorin");
-    runtimeKeyPath = pointer.keyPath.value_or(std::wstring());
-    javaHomeDir = pointer.keyPath ? ReadJavaHome(*pointer.keyPath) : std::wstring();
-    javawPrefix = MakeJavawPrefix(javaHomeDir);
+    const std::wstring argLine =
+        TrimBlanks(ArgumentsAfterProgramName(platform::CommandLine(), executablePath));
+    const std::optional<std::wstring> runtimeKeyPath =
+        ReadRuntimePointer(executableDir + L"\\JRE.pelorin").keyPath;
+    const std::wstring javaHomeDir = runtimeKeyPath ? ReadJavaHome(*runtimeKeyPath) : L"";
+    const std::wstring javawPrefix = MakeJavawPrefix(javaHomeDir);
 
     // The pointer file is read, and must be readable, before a help request is honoured.
     if (IsHelpRequest(argLine)) {
-        try {
-            ShowHelpModal();
-        } catch (const platform::SystemError& error) {
-            throw Failure(FailureKind::WindowCannotBeShown, {}, error);
-        }
-        return;
+        ShowUsageWindow();
+        return std::nullopt;
     }
 
-    jarArgument = MakeJarArgument(executableDir);
-    argLine = NormaliseArguments(argLine);
-    launchCommand = ComposeLaunchCommand(javawPrefix, jarArgument, argLine, javaHomeDir);
-    if (launchCommand.size() > MaxCommandLineLength) {
-        // Windows refuses such a command line, and Wine would start a truncated one.
-        throw Failure(FailureKind::CannotStartProcess, launchCommand, std::nullopt,
-                      L"the command line is " + DecimalText(launchCommand.size()) +
-                          L" characters long, and Windows starts at most " +
-                          DecimalText(MaxCommandLineLength) +
-                          L". Open the data file from a shorter path, or pass fewer arguments.");
-    }
-    const std::wstring program = ApplicationToStart(executableDir);
+    const std::wstring jarArgument = MakeJarArgument(executableDir);
+    const std::wstring normalisedArgLine = NormaliseArguments(argLine);
+    const std::wstring launchCommand =
+        ComposeLaunchCommand(javawPrefix, jarArgument, normalisedArgLine, javaHomeDir);
+    CheckLength(launchCommand);
+    const Launch launch{javaHomeDir.empty() ? FindJavaExe(executableDir, launchCommand)
+                                            : JavawPath(javaHomeDir),
+                        launchCommand};
+    Start(launch);
+    return launch;
+}
+
+int RunPelorin() {
     try {
-        platform::LaunchProcess(program, launchCommand, SW_SHOWNORMAL_STATE);
+        Main();
+        return Success;
+    } catch (const Failure& failure) {
+        platform::ReportFailure(L"Pelorin", DescribeFailure(failure));
+        return ExitStatusFor(failure.kind);
     } catch (const platform::SystemError& error) {
-        throw Failure(FailureKind::CannotStartProcess, launchCommand, error);
+        platform::ReportFailure(L"Pelorin", DescribeUnexpectedFailure(error));
+        return UnexpectedFailure;
+    } catch (const std::exception&) {
+        platform::ReportFailure(L"Pelorin", DescribeUnexpectedFailure(std::nullopt));
+        return UnexpectedFailure;
     }
 }
 

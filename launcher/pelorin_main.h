@@ -2,22 +2,25 @@
 // application, and end.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace PelorinMain {
 
-// The state of one run; empty at start, written only by Main, in this order.
-extern std::wstring argLine;        // the trimmed, later the normalised, argument string
-extern std::wstring runtimeKeyPath; // first item of JRE.pelorin: a key below HKEY_LOCAL_MACHINE
-extern std::wstring javaHomeDir;    // JavaHome under that key; empty when there is none
-extern std::wstring javawPrefix;    // quoted javaw.exe path and a blank
-extern std::wstring jarArgument;    // quoted Virelt.jar path and a blank
-extern std::wstring launchCommand;  // what is started
+// What a run decided to start: the program, by its full path, and its whole command line.
+struct Launch {
+    std::wstring program;
+    std::wstring commandLine;
+    bool operator==(const Launch&) const = default;
+};
 
-inline constexpr int SW_SHOWNORMAL_STATE = 1;
+// Runs once, top to bottom, and gives what it started; nothing when it showed the usage window.
+// Throws Failure when a step can't go on, or the platform's SystemError when the machine fails it
+// unexpectedly; nothing is started then.
+std::optional<Launch> Main();
 
-// Runs once, top to bottom. Throws Failure when a step can't go on, or the platform's SystemError
-// when the machine fails it unexpectedly; nothing is started then.
-void Main();
+// Runs Main and turns a failure into its report and exit status. The program's entry returns what
+// this gives; it is the only place that catches.
+int RunPelorin();
 
 } // namespace PelorinMain

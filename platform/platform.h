@@ -1,5 +1,6 @@
 // What the start-up logic needs of the machine it runs on. One implementation per platform is
-// linked in by the build: platform/win32 for Pelorin.exe, platform/memory for the host tests.
+// linked in by the build: platform/win32 for the Windows program, an in-memory one for the host
+// tests.
 #pragma once
 
 #include <cstdint>
@@ -102,6 +103,7 @@ public:
 
 struct FormDescription {
     std::wstring caption;
+    int icon = 0;        // the resource id of the icon among the program's resources; 0: none
     int clientWidth = 0; // twips
     int clientHeight = 0;
     std::vector<FormControl> controls;    // in tab order
@@ -114,8 +116,9 @@ struct FormDescription {
 // by a handler or by its close box.
 void ShowModalForm(const FormDescription& form);
 
-// Tells the user that the run failed, with the report text. Blocks until acknowledged, and throws
+// Tells the user that the run failed: a message box with the caption and the report, and the same
+// text on standard error when the caller has redirected it. Blocks until acknowledged, and throws
 // nothing: there is no one left to tell.
-void ReportFailure(const std::wstring& report);
+void ReportFailure(const std::wstring& caption, const std::wstring& report);
 
 } // namespace platform

@@ -1,12 +1,11 @@
 #include "platform/win32/form_window.h"
 
 #include "platform/win32/win32_platform.h"
-#include "resources/resource_ids.h"
 
 namespace platform::win32 {
 namespace {
 
-constexpr wchar_t FormClassName[] = L"PelorinForm";
+constexpr wchar_t FormClassName[] = L"ModalForm";
 constexpr int TwipsPerInch = 1440;
 constexpr int HundredthsOfPointPerInch = 7200;
 
@@ -24,9 +23,7 @@ UINT DpiOf(HWND window) {
             return dpi;
         }
     }
-    const HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
+    const int dpi = GetDeviceCaps(ScreenContext().get(), LOGPIXELSY);
     return dpi > 0 ? static_cast<UINT>(dpi) : 96;
 }
 
@@ -92,30 +89,30 @@ FormWindow::FormWindow(const FormDescription& description) : description_(descri
     RegisterFormClass();
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     // A window owned by a hidden window stays out of the task bar.
-    owner_ = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance,
-                             nullptr);
-    if (owner_ == nullptr) {
+    owner_.reset(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                 instance, nullptr));
+    if (!owner_) {
         throw LastSystemError(L"CreateWindowExW");
     }
-    window_ =
-        CreateWindowExW(FormExStyle, FormClassName, description.caption.c_str(), FormStyle,
-                        CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, owner_, nullptr, instance, nullptr);
-    if (window_ == nullptr) {
-        const SystemError error = LastSystemError(L"CreateWindowExW");
-        DestroyWindow(owner_);
-        throw error;
+    window_.reset(CreateWindowExW(FormExStyle, FormClassName, description.caption.c_str(),
+                                  FormStyle, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, owner_.get(),
+                                  nullptr, instance, nullptr));
+    if (!window_) {
+        throw LastSystemError(L"CreateWindowExW");
     }
-    SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FormWindow::WindowProc));
+    SetWindowLongPtrW(Handle(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowLongPtrW(Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FormWindow::WindowProc));
 
-    bigIcon_ =
-        static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(PELORIN_ICON), IMAGE_ICON,
-                                      GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
-    smallIcon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(PELORIN_ICON), IMAGE_ICON,
-                                               GetSystemMetrics(SM_CXSMICON),
-                                               GetSystemMetrics(SM_CYSMICON), 0));
-    SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
-    SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+    if (description.icon != 0) {
+        const auto load = [&](int width, int height) {
+            return IconOwner(static_cast<HICON>(LoadImageW(
+                instance, MAKEINTRESOURCEW(description.icon), IMAGE_ICON, width, height, 0)));
+        };
+        bigIcon_ = load(GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON));
+        smallIcon_ = load(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON));
+        SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
+        SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+    }
 
     for (const FormControl& control : description.controls) {
         const bool text = control.kind == ControlKind::ReadOnlyText;
@@ -123,43 +120,23 @@ FormWindow::FormWindow(const FormDescription& description) : description_(descri
                             (text ? ES_MULTILINE | ES_READONLY : BS_PUSHBUTTON);
         const HWND child = CreateWindowExW(
             text ? WS_EX_CLIENTEDGE : 0, text ? L"EDIT" : L"BUTTON", control.caption.c_str(), style,
-            0, 0, 0, 0, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
+            0, 0, 0, 0, Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
             instance, nullptr);
         if (child == nullptr) {
-            const SystemError error = LastSystemError(L"CreateWindowExW");
-            DestroyWindow(window_);
-            DestroyWindow(owner_);
-            throw error;
+            throw LastSystemError(L"CreateWindowExW");
         }
-        controls_[control.id] = child;
+        controls_[control.id] = child; // destroyed with the window
     }
-    Layout(DpiOf(window_));
+    Layout(DpiOf(Handle()));
     if (description.load) {
         description.load(*this);
-    }
-}
-
-FormWindow::~FormWindow() {
-    if (window_ != nullptr && IsWindow(window_)) {
-        DestroyWindow(window_);
-    }
-    if (owner_ != nullptr) {
-        DestroyWindow(owner_);
-    }
-    for (const auto& [id, font] : fonts_) {
-        DeleteObject(font);
-    }
-    for (const HICON icon : {bigIcon_, smallIcon_}) {
-        if (icon != nullptr) {
-            DestroyIcon(icon);
-        }
     }
 }
 
 void FormWindow::Layout(UINT dpi) {
     RECT frame{0, 0, Pixels(description_.clientWidth, dpi), Pixels(description_.clientHeight, dpi)};
     AdjustForDpi(frame, FormStyle, FormExStyle, dpi);
-    SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+    SetWindowPos(Handle(), nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
     HWND previous = HWND_TOP;
@@ -169,13 +146,10 @@ void FormWindow::Layout(UINT dpi) {
                      Pixels(control.bounds.top, dpi), Pixels(control.bounds.width, dpi),
                      Pixels(control.bounds.height, dpi), SWP_NOACTIVATE);
         previous = child; // the z-order is the tab order
-        const HFONT font =
-            control.fontName.empty() ? CreateMessageFont(dpi) : CreateNamedFont(control, dpi);
-        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-        if (const auto old = fonts_.find(control.id); old != fonts_.end()) {
-            DeleteObject(old->second);
-        }
-        fonts_[control.id] = font;
+        FontOwner font(control.fontName.empty() ? CreateMessageFont(dpi)
+                                                : CreateNamedFont(control, dpi));
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+        fonts_[control.id] = std::move(font); // the font it replaces is no longer in use
     }
 }
 
@@ -183,8 +157,8 @@ void FormWindow::ShowModal() {
     if (unloaded_) {
         return;
     }
-    ShowWindow(window_, SW_SHOWNORMAL);
-    SetForegroundWindow(window_);
+    ShowWindow(Handle(), SW_SHOWNORMAL);
+    SetForegroundWindow(Handle());
     if (!description_.controls.empty()) {
         SetFocus(controls_[description_.controls.front().id]);
     }
@@ -196,7 +170,7 @@ void FormWindow::ShowModal() {
             message.wParam == VK_ESCAPE) {
             continue;
         }
-        if (!IsDialogMessageW(window_, &message)) {
+        if (!IsDialogMessageW(Handle(), &message)) {
             TranslateMessage(&message);
             DispatchMessageW(&message);
         }
@@ -221,18 +195,16 @@ void FormWindow::SetControlText(int controlId, const std::wstring& text) {
 }
 
 void FormWindow::Unload() {
-    if (!unloaded_ && window_ != nullptr) {
-        DestroyWindow(window_);
-    }
+    window_.reset();
 }
 
 LRESULT CALLBACK FormWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* form = reinterpret_cast<FormWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    return form != nullptr ? form->HandleMessage(message, wParam, lParam)
+    return form != nullptr ? form->HandleMessage(window, message, wParam, lParam)
                            : DefWindowProcW(window, message, wParam, lParam);
 }
 
-LRESULT FormWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT FormWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_COMMAND:
         if (HIWORD(wParam) == BN_CLICKED && description_.click &&
@@ -251,7 +223,7 @@ LRESULT FormWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_NEXTDLGCTL: {
         // A multi-line text box asks its parent for the next control when Tab is pressed in it.
         const HWND next = LOWORD(lParam) != 0 ? reinterpret_cast<HWND>(wParam)
-                                              : GetNextDlgTabItem(window_, GetFocus(), wParam != 0);
+                                              : GetNextDlgTabItem(window, GetFocus(), wParam != 0);
         if (next != nullptr) {
             SetFocus(next);
         }
@@ -260,7 +232,7 @@ LRESULT FormWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case DM_GETDEFID: {
         // Enter presses the push button that has the focus; elsewhere it presses nothing.
         const HWND focus = GetFocus();
-        if (focus != nullptr && IsChild(window_, focus) &&
+        if (focus != nullptr && IsChild(window, focus) &&
             (SendMessageW(focus, WM_GETDLGCODE, 0, 0) & DLGC_UNDEFPUSHBUTTON) != 0) {
             return MAKELRESULT(GetDlgCtrlID(focus), DC_HASDEFID);
         }
@@ -268,7 +240,7 @@ LRESULT FormWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_DPICHANGED: {
         const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-        SetWindowPos(window_, nullptr, suggested->left, suggested->top, 0, 0,
+        SetWindowPos(window, nullptr, suggested->left, suggested->top, 0, 0,
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         Layout(HIWORD(wParam));
         return 0;
@@ -282,7 +254,7 @@ LRESULT FormWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
         break;
     }
-    return DefWindowProcW(window_, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 } // namespace platform::win32

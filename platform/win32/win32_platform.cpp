@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "platform/platform.h"
+#include "platform/win32/owners.h"
 #include "platform/win32/win32_platform.h"
 
 #include <climits>
@@ -38,11 +39,11 @@ std::wstring SystemErrorText(unsigned long code) {
     const DWORD length = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
         nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    const LocalOwner buffer(text);
     if (length == 0 || text == nullptr) {
         return L"the system has no text for this error.";
     }
     std::wstring result(text, length);
-    LocalFree(text);
     while (!result.empty() && (result.back() == L'\n' || result.back() == L'\r' ||
                                result.back() == L' ' || result.back() == L'.')) {
         result.pop_back();
@@ -54,28 +55,13 @@ std::wstring SystemErrorText(unsigned long code) {
 
 namespace {
 
-struct HandleCloser {
-    using pointer = HANDLE;
-    void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
-// Owns a handle whose empty value is NULL (process and thread handles).
-using HandleOwner = std::unique_ptr<HANDLE, HandleCloser>;
-
-struct FileCloser {
-    using pointer = HANDLE;
-    void operator()(HANDLE handle) const {
-        if (handle != INVALID_HANDLE_VALUE) {
-            CloseHandle(handle);
-        }
-    }
-};
-// Owns a file handle, whose empty value is INVALID_HANDLE_VALUE.
-using FileOwner = std::unique_ptr<HANDLE, FileCloser>;
+using win32::HandleOwner;
 
 // The registry functions are bound when first called. Current Windows serves them from the core
-// registry API set, which lives in kernelbase.dll, already in every process; so the launch path
-// does without advapi32.dll and the DLLs that it brings. Older Windows has them in advapi32.dll.
-// Both names resolve inside the system: neither is looked for beside a user's files.
+// registry API set, which lives in kernelbase.dll, already in every process; so a program that
+// needs no more of it does without advapi32.dll and the DLLs that it brings. Older Windows has them
+// in advapi32.dll. Both names resolve inside the system: neither is looked for beside a user's
+// files.
 struct RegistryFunctions {
     decltype(&RegOpenKeyExW) open = nullptr;
     decltype(&RegQueryValueExW) query = nullptr;
@@ -141,10 +127,10 @@ std::wstring ExecutablePath() {
 
 std::string ReadFileStart(const std::wstring& path,
                           const std::function<bool(std::string_view bytesSoFar)>& wantsMore) {
-    const FileOwner file(CreateFileW(path.c_str(), GENERIC_READ,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE) {
+    const HandleOwner file = win32::OwnedFile(CreateFileW(
+        path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
         throw win32::LastSystemError(L"CreateFileW");
     }
     std::string bytes;
@@ -274,7 +260,7 @@ DWORD WINAPI WriteStandardErrorCopy(void* parameter) {
 }
 
 // Installers and scripts that redirect standard error get the report there as well. A thread of
-// its own writes it: a caller that reads its pipe only after Pelorin has ended would otherwise
+// its own writes it: a caller that reads its pipe only after the program has ended would otherwise
 // hold the write, and the run, for ever. Gives the thread, or none when there is nothing to write
 // to.
 HandleOwner CopyToStandardError(const std::wstring& text) {
@@ -293,9 +279,9 @@ HandleOwner CopyToStandardError(const std::wstring& text) {
 
 } // namespace
 
-void ReportFailure(const std::wstring& report) {
-    const HandleOwner copy = CopyToStandardError(L"Pelorin: " + report + L"\r\n");
-    MessageBoxW(nullptr, report.c_str(), L"Pelorin", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+void ReportFailure(const std::wstring& caption, const std::wstring& report) {
+    const HandleOwner copy = CopyToStandardError(caption + L": " + report + L"\r\n");
+    MessageBoxW(nullptr, report.c_str(), caption.c_str(), MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
     if (copy) {
         WaitForSingleObject(copy.get(), StandardErrorGraceMs);
     }

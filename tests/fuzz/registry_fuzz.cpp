@@ -2,7 +2,7 @@
 // fuzzer chooses: no value unless both reads said REG_SZ and the data read succeeded, and a value
 // is always the data cut exactly at its first NUL; no key is left open.
 #include "expect.h"
-#include "platform/memory/memory_platform.h"
+#include "tests/support/memory_platform.h"
 #include "registry/registry.h"
 
 #include <fuzzer/FuzzedDataProvider.h>

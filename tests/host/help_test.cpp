@@ -1,6 +1,6 @@
 #include "help/frm_pelorin.h"
 #include "help/help.h"
-#include "platform/memory/memory_platform.h"
+#include "tests/support/memory_platform.h"
 #include "tests/expected_usage_text.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,8 @@
 #include "launcher/pointer_file.h"
 
+#include "launcher/failure_report.h"
+#include "tests/support/memory_platform.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -38,6 +41,47 @@ TEST(ReadFirstDataItem, FollowsTheRulesOfSequentialStringInput) {
             EXPECT_EQ(item->value, *c.value) << "file: [" << c.text << "]";
             EXPECT_EQ(item->ended, c.ended) << "file: [" << c.text << "]";
         }
+    }
+}
+
+TEST(ReadRuntimePointer, ReadsAsFarAsTheFirstItemInAnsiOrAfterAUtf8Mark) {
+    struct PointerCase {
+        const char* name;
+        std::string bytes;
+        std::optional<std::wstring> keyPath; // none: the item is too long to name a key
+        bool holdsItem = true;               // false: input past end of file
+    };
+    const std::string megabytes(5 * 1024 * 1024, 'x');
+    const std::string bound(MaxPointerFileBytes, ' ');
+    const PointerCase cases[] = {
+        {"ANSI", "SOFTWARE\\J\xE9r\xF4me\r\n", L"SOFTWARE\\J\u00E9r\u00F4me"},
+        {"UTF-8 after the mark", "\xEF\xBB\xBFSOFTWARE\\J\xC3\xA9r\xC3\xB4me\r\n",
+         L"SOFTWARE\\J\u00E9r\u00F4me"},
+        {"UTF-8 mark, quoted item", "\xEF\xBB\xBF  \"SOFTWARE\\A, B\",x", L"SOFTWARE\\A, B"},
+        {"mark only", "\xEF\xBB\xBF", std::nullopt, false},
+        {"mark bytes not at the start", " \xEF\xBB\xBFX", L"\u00EF\u00BB\u00BFX"},
+        {"megabytes after the first line", "SOFTWARE\\Big\r\n" + megabytes, L"SOFTWARE\\Big"},
+        {"megabytes on one line with no end", "SOFTWARE\\" + megabytes, std::nullopt},
+        {"megabytes of blanks", std::string(3 * 1024 * 1024, ' '), std::nullopt},
+        {"blanks up to the bound, then an item", bound + "SOFTWARE\\Late\r\n", std::nullopt},
+        {"an item that ends right at the bound", bound.substr(4) + "S\\X\n", L"S\\X"},
+        {"blanks only, within the bound", bound, std::nullopt, false},
+        {"lone quote", "\"", L""},
+        {"unclosed quote", "\"SOFTWARE\\Open\r\n", L"SOFTWARE\\Open\r\n"},
+        {"unclosed quote past the bound", "\"SOFTWARE\\Open\r\n" + megabytes, std::nullopt},
+    };
+    const std::wstring path = L"C:\\Virelt\\JRE.pelorin";
+    for (const auto& c : cases) {
+        memory_platform::Reset();
+        memory_platform::TheMachine().files[path] = c.bytes;
+        try {
+            EXPECT_EQ(ReadRuntimePointer(path).keyPath, c.keyPath) << c.name;
+            EXPECT_TRUE(c.holdsItem) << c.name;
+        } catch (const Failure& failure) {
+            EXPECT_FALSE(c.holdsItem) << c.name;
+            EXPECT_EQ(failure.kind, FailureKind::InputPastEndOfFile) << c.name;
+        }
+        EXPECT_LE(memory_platform::TheMachine().bytesRead, MaxPointerFileBytes + 4096) << c.name;
     }
 }
 

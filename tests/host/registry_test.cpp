@@ -1,6 +1,6 @@
 #include "registry/registry.h"
 
-#include "platform/memory/memory_platform.h"
+#include "tests/support/memory_platform.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK
     RefuseForms(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HCBT_CREATEWND) {
         const wchar_t* className = reinterpret_cast<CBT_CREATEWNDW*>(lParam)->lpcs->lpszClass;
-        if (!IS_INTRESOURCE(className) && lstrcmpiW(className, L"PelorinForm") == 0) {
+        if (!IS_INTRESOURCE(className) && lstrcmpiW(className, L"ModalForm") == 0) {
             return 1;
         }
     }

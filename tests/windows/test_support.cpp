@@ -29,7 +29,7 @@ void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
     ASSERT_TRUE(out.good()) << path;
 }
 
-std::optional<StandInRecord> WaitForRecord(const std::filesystem::path& path, DWORD timeoutMs) {
+std::optional<standin::Record> WaitForRecord(const std::filesystem::path& path, DWORD timeoutMs) {
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     while (!std::filesystem::exists(path)) {
         if (GetTickCount64() > deadline) {
@@ -37,24 +37,7 @@ std::optional<StandInRecord> WaitForRecord(const std::filesystem::path& path, DW
         }
         Sleep(50);
     }
-    std::ifstream in(path, std::ios::binary);
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    std::wstring text(bytes.size() / sizeof(wchar_t), L'\0');
-    std::memcpy(text.data(), bytes.data(), text.size() * sizeof(wchar_t));
-    std::vector<std::wstring> fields;
-    std::size_t start = 0;
-    for (std::size_t end; (end = text.find(L'\0', start)) != std::wstring::npos; start = end + 1) {
-        fields.push_back(text.substr(start, end - start));
-    }
-    if (fields.size() != 6) {
-        return std::nullopt;
-    }
-    return StandInRecord{fields[0],
-                         fields[1],
-                         fields[2],
-                         fields[3],
-                         static_cast<DWORD>(std::stoul(fields[4])),
-                         std::stoll(fields[5])};
+    return standin::ReadRecord(path);
 }
 
 namespace {

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "tests/standin/standin_record.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -19,17 +21,8 @@ std::string Utf8(const std::wstring& text);
 
 void WriteBytes(const std::filesystem::path& path, const std::string& bytes);
 
-// What the stand-in Java runtime wrote down about how it was started.
-struct StandInRecord {
-    std::wstring module;
-    std::wstring commandLine;
-    std::wstring directory;
-    std::wstring showState;
-    DWORD processId = 0;
-    long long startedAt = 0; // performance counter
-};
-// Waits up to timeoutMs for the record to appear.
-std::optional<StandInRecord> WaitForRecord(const std::filesystem::path& path, DWORD timeoutMs);
+// Waits up to timeoutMs for the stand-in Java runtime's record to appear.
+std::optional<standin::Record> WaitForRecord(const std::filesystem::path& path, DWORD timeoutMs);
 
 struct RunResult {
     DWORD exitCode = STILL_ACTIVE;

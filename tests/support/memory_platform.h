@@ -1,5 +1,5 @@
-// An in-memory machine behind the platform interface, for the host tests: files, a registry with
-// a 32-bit and a 64-bit view, and a log of every call in the order it was made.
+// An in-memory machine behind the platform interface, for the host tests: files, an environment,
+// a registry with a 32-bit and a 64-bit view, and what the run started, showed and reported.
 #pragma once
 
 #include "platform/platform.h"
@@ -20,8 +20,6 @@ struct RegistryValue {
 // Values by name, in one key.
 using RegistryKeyValues = std::map<std::wstring, RegistryValue>;
 
-enum class RegistryView { Bits32, Bits64 };
-
 struct Machine {
     std::wstring commandLine;
     std::wstring executablePath = L"C:\\Program Files\\Virelt\\Pelorin.exe";
@@ -31,21 +29,26 @@ struct Machine {
     std::wstring systemDirectory = L"C:\\Windows\\system32";
     std::wstring windowsDirectory = L"C:\\Windows";
 
-    // Keys of HKEY_LOCAL_MACHINE by path (compared without regard to case), per view.
+    // Keys of HKEY_LOCAL_MACHINE by path (compared without regard to case), per view. The user is
+    // an ordinary one: opening a key for more than reading is refused.
     std::map<std::wstring, RegistryKeyValues> registry32;
     std::map<std::wstring, RegistryKeyValues> registry64;
-    // An ordinary user: opening a key under HKEY_LOCAL_MACHINE for more than reading is refused.
-    bool ordinaryUser = true;
     // When set, answers every value query in place of the stored values.
     std::function<long(const std::wstring& valueName, std::uint32_t& type, wchar_t* data,
                        std::uint32_t& size)>
         queryOverride;
+    int openKeys = 0;
 
-    // When not 0, LaunchProcess fails with this system error code.
-    std::uint32_t launchError = 0;
-    // The system call that fails, with access denied: GetModuleFileNameW for ExecutablePath,
-    // CreateWindowExW for ShowModalForm.
+    // The system call that fails, with access denied: GetModuleFileNameW (ExecutablePath),
+    // CreateProcessW (LaunchProcess) or CreateWindowExW (ShowModalForm).
     std::wstring failingCall;
+
+    struct Started {
+        std::wstring program;
+        std::wstring commandLine;
+        int showState = 0;
+    };
+    std::vector<Started> started;
 
     // How the user answers a shown form: 0 closes it with its close box, any other number clicks
     // the control of that id.
@@ -56,18 +59,8 @@ struct Machine {
         bool unloaded = false;             // false: the answer left the form open
     };
     std::vector<ShownForm> shownForms;
-
-    // What happened, in order: one line per call.
-    std::vector<std::wstring> events;
-    std::vector<std::wstring> launches;
-    std::vector<std::wstring> launchApplications; // the program given for each, or empty
-    std::vector<int> launchShowStates;
     std::vector<std::wstring> reports;
-    int openKeys = 0;
 };
-
-// Throws the SystemError of call when the machine is set to fail it.
-void FailIfAsked(const wchar_t* call);
 
 // The machine the platform functions act on; Reset gives a fresh one.
 Machine& TheMachine();
