@@ -9,19 +9,88 @@
 #include "platform/platform.h"
 #include "registry/registry.h"
 
+#include <array>
+
 namespace PelorinMain {
 namespace {
 
 constexpr int SW_SHOWNORMAL_STATE = 1;
 
+const wchar_t* EncodingName(PointerFileEncoding encoding) {
+    switch (encoding) {
+    case PointerFileEncoding::Utf8:
+        return L"UTF-8 after the mark";
+    case PointerFileEncoding::Utf16LE:
+        return L"UTF-16 little-endian after the mark";
+    case PointerFileEncoding::Utf16BE:
+        return L"UTF-16 big-endian after the mark";
+    case PointerFileEncoding::Ansi:
+        break;
+    }
+    return L"ANSI";
+}
+
+std::optional<std::wstring> ReadRuntimeKeyPath(const std::wstring& executableDir, Trace& trace) {
+    const std::wstring path = executableDir + L"\\JRE.pelorin";
+    trace.Line(L"pointer file: ", path);
+    const RuntimePointer pointer = ReadRuntimePointer(path);
+    if (trace) { // the lines that take more than their parts are built only for a trace
+        trace.Line(L"pointer file read as ", EncodingName(pointer.encoding), L", first item: ",
+                   pointer.keyPath ? L"[" + *pointer.keyPath + L"]"
+                                   : L"none within the first " + DecimalText(MaxPointerFileBytes) +
+                                         L" bytes, so it names no registry key");
+    }
+    return pointer.keyPath;
+}
+
+std::wstring TypeName(std::uint32_t type) {
+    static constexpr std::array<const wchar_t*, 12> names = {L"REG_NONE",
+                                                             L"REG_SZ",
+                                                             L"REG_EXPAND_SZ",
+                                                             L"REG_BINARY",
+                                                             L"REG_DWORD",
+                                                             L"REG_DWORD_BIG_ENDIAN",
+                                                             L"REG_LINK",
+                                                             L"REG_MULTI_SZ",
+                                                             L"REG_RESOURCE_LIST",
+                                                             L"REG_FULL_RESOURCE_DESCRIPTOR",
+                                                             L"REG_RESOURCE_REQUIREMENTS_LIST",
+                                                             L"REG_QWORD"};
+    return type < names.size() ? names[type] : L"type " + DecimalText(type);
+}
+
+std::wstring Outcome(const modRegAccess::RegistryRead& read) {
+    using Outcome = modRegAccess::RegistryRead::Outcome;
+    switch (read.outcome) {
+    case Outcome::NoKey:
+        return L"no key (error " + DecimalText(static_cast<std::uint32_t>(read.status)) + L")";
+    case Outcome::NoValue:
+        return L"no value JavaHome (error " + DecimalText(static_cast<std::uint32_t>(read.status)) +
+               L")";
+    case Outcome::OtherType:
+        return L"JavaHome is of type " + TypeName(read.type) + L", not REG_SZ";
+    case Outcome::Value:
+        break;
+    }
+    return L"JavaHome = [" + read.value.value_or(L"") + L"]" +
+           (IsUsableJavaHome(read.value.value_or(L"")) ? L""
+                                                       : L", not a whole folder path: passed over");
+}
+
 // JavaHome under the key, from the first registry view that holds a usable one; empty when none
 // does. A value that is not a whole folder path (blanks, a relative path, a double quote) is passed
 // over like a missing one: a relative one would start a javaw.exe from wherever the user opened a
 // data file.
-std::wstring ReadJavaHome(const std::wstring& runtimeKeyPath) {
+std::wstring ReadJavaHome(const std::wstring& runtimeKeyPath, Trace& trace) {
     for (const auto view : modRegAccess::RegistryViews) {
         const auto read = modRegAccess::ReadRegistryString(modRegAccess::HKEY_LOCAL_MACHINE_ROOT,
                                                            runtimeKeyPath, L"JavaHome", view);
+        if (trace) {
+            trace.Line(L"registry: HKEY_LOCAL_MACHINE\\", runtimeKeyPath,
+                       view == modRegAccess::RegistryView::Bits32 ? L", 32-bit view: "
+                                                                  : L", 64-bit view: ",
+                       Outcome(read));
+        }
         if (read.value && IsUsableJavaHome(*read.value)) {
             return *read.value;
         }
@@ -29,12 +98,14 @@ std::wstring ReadJavaHome(const std::wstring& runtimeKeyPath) {
     return {};
 }
 
-void ShowUsageWindow() {
+void ShowUsageWindow(Trace& trace) {
+    trace.Line(L"help request: the usage window is shown");
     try {
         ShowHelpModal();
     } catch (const platform::SystemError& error) {
         throw Failure(FailureKind::WindowCannotBeShown, {}, error);
     }
+    trace.Line(L"the usage window was closed");
 }
 
 void CheckLength(const std::wstring& launchCommand) {
@@ -50,23 +121,36 @@ void CheckLength(const std::wstring& launchCommand) {
 
 // The java.exe of the fallback: the first in the folders Windows would search, less the current
 // directory, where a data file the user opened may have brought a java.exe of its own.
-std::wstring FindJavaExe(const std::wstring& executableDir, const std::wstring& launchCommand) {
-    const auto found =
-        FindProgram(L"java.exe", ProgramSearchFolders(executableDir, platform::SystemDirectory(),
-                                                      platform::WindowsDirectory(),
-                                                      platform::EnvironmentVariable(L"PATH")));
-    if (!found) {
-        throw Failure(FailureKind::CannotStartProcess, launchCommand, std::nullopt,
-                      L"no Java runtime is registered, and java.exe was found neither beside "
-                      L"Pelorin.exe, nor in the Windows folders, nor on the search path (PATH). "
-                      L"Install a Java runtime, or reinstall the application.");
+std::wstring FindJavaExe(const std::wstring& executableDir, const std::wstring& launchCommand,
+                         Trace& trace) {
+    const auto folders =
+        ProgramSearchFolders(executableDir, platform::SystemDirectory(),
+                             platform::WindowsDirectory(), platform::EnvironmentVariable(L"PATH"));
+    for (const auto& folder : folders) {
+        if (const auto found = ProgramInFolder(folder, L"java.exe")) {
+            trace.Line(L"java.exe search: ", folder, L": found ", *found);
+            return *found;
+        }
+        trace.Line(L"java.exe search: ", folder, L": none");
     }
-    return *found;
+    throw Failure(FailureKind::CannotStartProcess, launchCommand, std::nullopt,
+                  L"no Java runtime is registered, and java.exe was found neither beside "
+                  L"Pelorin.exe, nor in the Windows folders, nor on the search path (PATH). "
+                  L"Install a Java runtime, or reinstall the application.");
 }
 
-void Start(const Launch& launch) {
+void Start(const Launch& launch, Trace& trace) {
+    trace.Line(L"starting: ", launch.program);
+    if (trace) {
+        trace.Line(L"command line, ", DecimalText(launch.commandLine.size()), L" characters: ",
+                   launch.commandLine);
+    }
     try {
-        platform::LaunchProcess(launch.program, launch.commandLine, SW_SHOWNORMAL_STATE);
+        const std::uint32_t processId =
+            platform::LaunchProcess(launch.program, launch.commandLine, SW_SHOWNORMAL_STATE);
+        if (trace) {
+            trace.Line(L"started: process ", DecimalText(processId));
+        }
     } catch (const platform::SystemError& error) {
         throw Failure(FailureKind::CannotStartProcess, launch.commandLine, error);
     }
@@ -74,19 +158,22 @@ void Start(const Launch& launch) {
 
 } // namespace
 
-std::optional<Launch> Main() {
+std::optional<Launch> Main(Trace& trace) {
     const std::wstring executablePath = platform::ExecutablePath();
     const std::wstring executableDir = DirectoryOf(executablePath);
-    const std::wstring argLine =
-        TrimBlanks(ArgumentsAfterProgramName(platform::CommandLine(), executablePath));
-    const std::optional<std::wstring> runtimeKeyPath =
-        ReadRuntimePointer(executableDir + L"\\JRE.pelorin").keyPath;
-    const std::wstring javaHomeDir = runtimeKeyPath ? ReadJavaHome(*runtimeKeyPath) : L"";
+    const std::wstring commandLine = platform::CommandLine();
+    const std::wstring argLine = TrimBlanks(ArgumentsAfterProgramName(commandLine, executablePath));
+    trace.Line(L"command line: ", commandLine);
+    trace.Line(L"arguments: [", argLine, L"]");
+    trace.Line(L"executable folder: ", executableDir);
+    const std::optional<std::wstring> runtimeKeyPath = ReadRuntimeKeyPath(executableDir, trace);
+    const std::wstring javaHomeDir = runtimeKeyPath ? ReadJavaHome(*runtimeKeyPath, trace) : L"";
+    trace.Line(L"Java home: ", javaHomeDir.empty() ? L"none, so java.exe" : javaHomeDir.c_str());
     const std::wstring javawPrefix = MakeJavawPrefix(javaHomeDir);
 
     // The pointer file is read, and must be readable, before a help request is honoured.
     if (IsHelpRequest(argLine)) {
-        ShowUsageWindow();
+        ShowUsageWindow(trace);
         return std::nullopt;
     }
 
@@ -95,26 +182,33 @@ std::optional<Launch> Main() {
     const std::wstring launchCommand =
         ComposeLaunchCommand(javawPrefix, jarArgument, normalisedArgLine, javaHomeDir);
     CheckLength(launchCommand);
-    const Launch launch{javaHomeDir.empty() ? FindJavaExe(executableDir, launchCommand)
+    const Launch launch{javaHomeDir.empty() ? FindJavaExe(executableDir, launchCommand, trace)
                                             : JavawPath(javaHomeDir),
                         launchCommand};
-    Start(launch);
+    Start(launch, trace);
     return launch;
 }
 
 int RunPelorin() {
+    Trace trace;
+    const auto fail = [&](const std::wstring& report, int status) {
+        trace.Line(L"report, exit status ", DecimalText(static_cast<std::uint32_t>(status)), L": ",
+                   report);
+        trace.Write();
+        platform::ReportFailure(L"Pelorin", report);
+        return status;
+    };
     try {
-        Main();
+        Main(trace);
+        trace.Line(L"exit status 0");
+        trace.Write();
         return Success;
     } catch (const Failure& failure) {
-        platform::ReportFailure(L"Pelorin", DescribeFailure(failure));
-        return ExitStatusFor(failure.kind);
+        return fail(DescribeFailure(failure), ExitStatusFor(failure.kind));
     } catch (const platform::SystemError& error) {
-        platform::ReportFailure(L"Pelorin", DescribeUnexpectedFailure(error));
-        return UnexpectedFailure;
+        return fail(DescribeUnexpectedFailure(error), UnexpectedFailure);
     } catch (const std::exception&) {
-        platform::ReportFailure(L"Pelorin", DescribeUnexpectedFailure(std::nullopt));
-        return UnexpectedFailure;
+        return fail(DescribeUnexpectedFailure(std::nullopt), UnexpectedFailure);
     }
 }
 

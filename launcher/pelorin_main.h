@@ -2,6 +2,8 @@
 // application, and end.
 #pragma once
 
+#include "launcher/trace.h"
+
 #include <optional>
 #include <string>
 
@@ -15,9 +17,9 @@ struct Launch {
 };
 
 // Runs once, top to bottom, and gives what it started; nothing when it showed the usage window.
-// Throws Failure when a step can't go on, or the platform's SystemError when the machine fails it
-// unexpectedly; nothing is started then.
-std::optional<Launch> Main();
+// Says how it went to the trace. Throws Failure when a step can't go on, or the platform's
+// SystemError when the machine fails it unexpectedly; nothing is started then.
+std::optional<Launch> Main(Trace& trace);
 
 // Runs Main and turns a failure into its report and exit status. The program's entry returns what
 // this gives; it is the only place that catches.

@@ -33,18 +33,13 @@ std::vector<std::wstring> ProgramSearchFolders(const std::wstring& executableDir
     return folders;
 }
 
-std::optional<std::wstring> FindProgram(const std::wstring& fileName,
-                                        const std::vector<std::wstring>& folders) {
-    for (const auto& folder : folders) {
-        if (folder.empty()) {
-            continue;
-        }
-        const std::wstring path = folder.back() == L'\\' || folder.back() == L'/'
-                                      ? folder + fileName
-                                      : folder + L"\\" + fileName;
-        if (platform::FileExists(path)) {
-            return path;
-        }
+std::optional<std::wstring> ProgramInFolder(const std::wstring& folder,
+                                            const std::wstring& fileName) {
+    if (folder.empty()) {
+        return std::nullopt;
     }
-    return std::nullopt;
+    const std::wstring path = folder.back() == L'\\' || folder.back() == L'/'
+                                  ? folder + fileName
+                                  : folder + L"\\" + fileName;
+    return platform::FileExists(path) ? std::optional(path) : std::nullopt;
 }

@@ -15,6 +15,6 @@ std::vector<std::wstring> ProgramSearchFolders(const std::wstring& executableDir
                                                const std::wstring& windowsDir,
                                                const std::wstring& pathVariable);
 
-// The full path of the first file of that name in those folders, on this machine.
-std::optional<std::wstring> FindProgram(const std::wstring& fileName,
-                                        const std::vector<std::wstring>& folders);
+// The full path of the file of that name in the folder, when there is one on this machine.
+std::optional<std::wstring> ProgramInFolder(const std::wstring& folder,
+                                            const std::wstring& fileName);

@@ -61,6 +61,39 @@ std::wstring Utf8ToWide(std::string_view bytes) {
     return text;
 }
 
+std::string WideToUtf8(std::wstring_view text) {
+    std::string bytes;
+    bytes.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        auto point = static_cast<std::uint32_t>(text[i]);
+        const bool high = point >= 0xD800 && point <= 0xDBFF;
+        const bool pairs =
+            high && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
+        if (pairs) {
+            point = 0x10000 + ((point - 0xD800) << 10) + (text[++i] - 0xDC00);
+        } else if ((point >= 0xD800 && point <= 0xDFFF) || point > 0x10FFFF) {
+            point = Replacement;
+        }
+        const auto put = [&](std::uint32_t byte) { bytes.push_back(static_cast<char>(byte)); };
+        if (point < 0x80) {
+            put(point);
+        } else if (point < 0x800) {
+            put(0xC0 | point >> 6);
+            put(0x80 | (point & 0x3F));
+        } else if (point < 0x10000) {
+            put(0xE0 | point >> 12);
+            put(0x80 | (point >> 6 & 0x3F));
+            put(0x80 | (point & 0x3F));
+        } else {
+            put(0xF0 | point >> 18);
+            put(0x80 | (point >> 12 & 0x3F));
+            put(0x80 | (point >> 6 & 0x3F));
+            put(0x80 | (point & 0x3F));
+        }
+    }
+    return bytes;
+}
+
 std::wstring Utf16ToWide(std::string_view bytes, bool bigEndian) {
     std::wstring text;
     text.reserve(bytes.size() / 2);

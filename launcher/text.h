@@ -8,6 +8,9 @@
 // UTF-8 bytes as wide text; a byte that begins no valid sequence becomes U+FFFD.
 std::wstring Utf8ToWide(std::string_view bytes);
 
+// Wide text as UTF-8; a lone surrogate becomes U+FFFD.
+std::string WideToUtf8(std::wstring_view text);
+
 // UTF-16 bytes, little- or big-endian, as wide text; an odd last byte is left out.
 std::wstring Utf16ToWide(std::string_view bytes, bool bigEndian);
 

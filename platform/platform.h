@@ -47,6 +47,22 @@ bool FileExists(const std::wstring& path);
 // The value of an environment variable; empty when it is not set.
 std::wstring EnvironmentVariable(const std::wstring& name);
 
+// The running process's identifier.
+std::uint32_t ProcessId();
+
+// A steady count of microseconds, for how long something took.
+std::uint64_t Microseconds();
+
+// The local date and time.
+struct LocalTime {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, millisecond = 0;
+};
+LocalTime Now();
+
+// Appends the bytes to the file at path, creating it if need be, in one write. Only a file on a
+// disk is written: a pipe or a device could hold the write for ever.
+void AppendToFile(const std::wstring& path, std::string_view bytes);
+
 // The system folder (System32) and the Windows folder.
 std::wstring SystemDirectory();
 std::wstring WindowsDirectory();

@@ -163,6 +163,43 @@ std::wstring EnvironmentVariable(const std::wstring& name) {
         });
 }
 
+std::uint32_t ProcessId() {
+    return GetCurrentProcessId();
+}
+
+std::uint64_t Microseconds() {
+    LARGE_INTEGER frequency;
+    LARGE_INTEGER counter;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&counter);
+    return static_cast<std::uint64_t>(counter.QuadPart / frequency.QuadPart * 1000000 +
+                                      counter.QuadPart % frequency.QuadPart * 1000000 /
+                                          frequency.QuadPart);
+}
+
+LocalTime Now() {
+    SYSTEMTIME time{};
+    GetLocalTime(&time);
+    return {time.wYear,   time.wMonth,  time.wDay,         time.wHour,
+            time.wMinute, time.wSecond, time.wMilliseconds};
+}
+
+void AppendToFile(const std::wstring& path, std::string_view bytes) {
+    const HandleOwner file = win32::OwnedFile(CreateFileW(
+        path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        throw win32::LastSystemError(L"CreateFileW");
+    }
+    if (GetFileType(file.get()) != FILE_TYPE_DISK) {
+        throw SystemError(L"GetFileType", ERROR_INVALID_FUNCTION, L"Not a file on a disk.");
+    }
+    DWORD written = 0;
+    if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
+        throw win32::LastSystemError(L"WriteFile");
+    }
+}
+
 std::wstring SystemDirectory() {
     return win32::TextFromGrowingBuffer(
         L"GetSystemDirectoryW", [](wchar_t* buffer, unsigned long size) {

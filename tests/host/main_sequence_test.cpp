@@ -1,6 +1,7 @@
 // The start-up sequence on an in-memory machine: what a run decides to start, and each failure.
 #include "launcher/failure_report.h"
 #include "launcher/pelorin_main.h"
+#include "launcher/text.h"
 #include "tests/support/memory_platform.h"
 
 #include <gtest/gtest.h>
@@ -46,7 +47,8 @@ protected:
     static Machine& machine() { return memory_platform::TheMachine(); }
     static std::optional<Launch> Decide(const std::wstring& arguments) {
         machine().commandLine = L"\"" + machine().executablePath + L"\" " + arguments;
-        return PelorinMain::Main();
+        Trace trace;
+        return PelorinMain::Main(trace);
     }
     static int Run(const std::wstring& arguments) {
         machine().commandLine = L"\"" + machine().executablePath + L"\" " + arguments;
@@ -248,6 +250,34 @@ TEST_F(MainSequence, HelpRequestShowsTheUsageWindowAndStartsNothing) {
         EXPECT_TRUE(machine().reports.empty()) << arguments;
         ASSERT_EQ(machine().shownForms.size(), 1u) << arguments;
         EXPECT_TRUE(machine().shownForms[0].unloaded);
+    }
+}
+
+// What the end-to-end runs don't show of the trace: the other outcomes a step can have.
+TEST_F(MainSequence, TraceNamesEachOutcome) {
+    const std::pair<std::function<void(Machine&)>, const wchar_t*> cases[] = {
+        {[](Machine& m) { SetJavaHome(m.registry32, 4, L"x"); },
+         L", 32-bit view: JavaHome is of type REG_DWORD, not REG_SZ"},
+        {[](Machine& m) { SetJavaHome(m.registry32, 12, L"x"); }, L"of type type 12, not REG_SZ"},
+        {[](Machine& m) { SetJavaHome(m.registry32, 1, L"jre"); },
+         L"JavaHome = [jre], not a whole folder path: passed over"},
+        {[](Machine& m) { m.registry32[KeyPath].clear(); }, L"no value JavaHome (error 2)"},
+        {[](Machine& m) { m.files[PointerFile] = "\xFF\xFE" + std::string(200000, ' '); },
+         L"read as UTF-16 little-endian after the mark, first item: none within the first 131072 "
+         L"bytes, so it names no registry key"},
+        {[](Machine& m) { m.files.clear(); },
+         L"report, exit status 2: File not found: the runtime pointer file could not be "
+         L"opened.\r\n            C:\\Program Files\\Virelt\\JRE.pelorin\r\n"},
+    };
+    for (const auto& [arrange, line] : cases) {
+        SetUp();
+        arrange(machine());
+        machine().environment[L"PELORIN_TRACE"] = L"C:\\trace.txt";
+        Run(L"report.dat");
+        const std::wstring trace = Utf8ToWide(machine().files[L"C:\\trace.txt"]);
+        EXPECT_TRUE(
+            trace.starts_with(L"Pelorin 1.00 trace, 2026-12-07 09:05:03.042, process 4241"));
+        EXPECT_NE(trace.find(line), std::wstring::npos) << line << L"\n" << trace;
     }
 }
 

@@ -103,6 +103,24 @@ std::wstring EnvironmentVariable(const std::wstring& name) {
     return value == TheMachine().environment.end() ? std::wstring() : value->second;
 }
 
+std::uint32_t ProcessId() {
+    return 4241;
+}
+
+std::uint64_t Microseconds() {
+    static std::uint64_t now = 0;
+    return now += 250;
+}
+
+LocalTime Now() {
+    return {2026, 12, 7, 9, 5, 3, 42};
+}
+
+void AppendToFile(const std::wstring& path, std::string_view bytes) {
+    memory_platform::FailIfAsked(L"WriteFile");
+    TheMachine().files[path] += bytes;
+}
+
 std::wstring SystemDirectory() {
     return TheMachine().systemDirectory;
 }

@@ -40,7 +40,8 @@ struct Machine {
     int openKeys = 0;
 
     // The system call that fails, with access denied: GetModuleFileNameW (ExecutablePath),
-    // CreateProcessW (LaunchProcess) or CreateWindowExW (ShowModalForm).
+    // CreateProcessW (LaunchProcess), CreateWindowExW (ShowModalForm) or WriteFile
+    // (AppendToFile).
     std::wstring failingCall;
 
     struct Started {

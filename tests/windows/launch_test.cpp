@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <functional>
 
 namespace fs = std::filesystem;
@@ -49,6 +50,7 @@ protected:
     void TearDown() override {
         SetEnvironmentVariableW(L"PATH", originalPath.c_str());
         SetEnvironmentVariableW(L"PELORIN_STANDIN_HOLD", nullptr);
+        SetEnvironmentVariableW(L"PELORIN_TRACE", nullptr);
         key.reset();
         RemoveRoot();
     }
@@ -301,6 +303,7 @@ bool Has(const std::vector<std::wstring>& dlls, const wchar_t* name) {
 TEST_F(LaunchTest, LaunchPathLoadsNoRegistryOrWindowLibraries) {
     SetJavaHome();
     const fs::path exe = app / "Pelorin.exe";
+    SetEnvironmentVariableW(L"PELORIN_TRACE", (root / "trace.txt").c_str()); // the trace needs none
     const auto launched = test::LoadedDlls(exe, L"\"" + exe.wstring() + L"\" report.dat", dataDir);
     EXPECT_TRUE(Has(launched, L"kernel32.dll")) << "the list of loaded DLLs is incomplete";
     for (const wchar_t* unneeded : {L"user32.dll", L"gdi32.dll", L"advapi32.dll"}) {
@@ -424,6 +427,86 @@ TEST_F(LaunchTest, NeverStartsAJavaExePlantedInTheCurrentDirectory) {
     EXPECT_NE(result.messageBoxes[0].find(L"java.exe was found neither"), std::wstring::npos)
         << test::Utf8(result.messageBoxes[0]);
     EXPECT_FALSE(test::WaitForRecord(record, 1000).has_value()) << "the planted java.exe ran";
+}
+
+} // namespace
+
+namespace {
+
+// The trace's lines, in this order, each a whole line after its milliseconds.
+void ExpectTraceLines(const fs::path& file, const std::vector<std::wstring>& lines) {
+    std::ifstream in(file, std::ios::binary);
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::size_t at = 0;
+    for (const auto& line : lines) {
+        const std::string wanted =
+            (line.starts_with(L"Pelorin ") ? "" : " ms  ") + test::Utf8(line);
+        at = text.find(wanted, at);
+        ASSERT_NE(at, std::string::npos) << "lacks [" << wanted << "] in order in:\n" << text;
+    }
+    EXPECT_EQ(text.rfind("\r\n"), text.size() - 2) << "CR LF line ends";
+}
+
+TEST_F(LaunchTest, TraceTellsEachStepAndChangesNothing) {
+    const fs::path trace = root / "trace.txt";
+    const std::wstring keyPath = std::wstring(key->path().begin(), key->path().end());
+    const std::wstring registry = L"registry: HKEY_LOCAL_MACHINE\\" + keyPath;
+    const fs::path javaw = home / "bin" / "javaw.exe";
+    SetJavaHome();
+
+    // Unset, then set: the same launch, and a trace only when set.
+    ExpectLaunched(Run(L" report.dat"), javaw, Primary(L" -e report.dat"));
+    EXPECT_FALSE(fs::exists(trace));
+    SetEnvironmentVariableW(L"PELORIN_TRACE", trace.c_str());
+    const auto result = Run(L" report.dat");
+    const auto seen = test::WaitForRecord(record, RecordWaitMs);
+    ASSERT_TRUE(seen.has_value());
+    ExpectLaunched(result, javaw, Primary(L" -e report.dat"));
+    ExpectTraceLines(
+        trace,
+        {L"Pelorin 1.00 trace, ",
+         L"command line: \"" + (app / "Pelorin.exe").wstring() + L"\" report.dat\r\n",
+         L"arguments: [report.dat]\r\n",
+         L"pointer file: " + (app / "JRE.pelorin").wstring() + L"\r\n",
+         L"pointer file read as ANSI, first item: [" + keyPath + L"]\r\n",
+         registry + L", 32-bit view: JavaHome = [" + home.wstring() + L"]\r\n",
+         L"Java home: " + home.wstring() + L"\r\n", L"starting: " + javaw.wstring() + L"\r\n",
+         L"command line, " + std::to_wstring(Primary(L" -e report.dat").size()) + L" characters: " +
+             Primary(L" -e report.dat") + L"\r\n",
+         L"started: process " + std::to_wstring(seen->processId) + L"\r\n", L"exit status 0\r\n"});
+
+    // A fallback caused by a value of another type, appended to the same file.
+    key->Set(KEY_WOW64_32KEY, "", "JavaHome", REG_EXPAND_SZ, home.string() + '\0');
+    ExpectLaunched(Run(L" report.dat"), searchDir / "java.exe", Fallback(L" -e report.dat"));
+    ExpectTraceLines(
+        trace,
+        {L"exit status 0\r\n", L"Pelorin 1.00 trace, ",
+         registry + L", 32-bit view: JavaHome is of type REG_EXPAND_SZ, not REG_SZ\r\n",
+         registry + L", 64-bit view: no key (error 2)\r\n", L"Java home: none, so java.exe\r\n",
+         L"java.exe search: " + app.wstring() + L": none\r\n",
+         L"java.exe search: " + searchDir.wstring() + L": found " +
+             (searchDir / "java.exe").wstring() + L"\r\n"});
+
+    // A failure: its report and exit status.
+    fs::remove(app / "JRE.pelorin");
+    EXPECT_EQ(Run(L" report.dat").exitCode, 2u);
+    ExpectTraceLines(trace, {L"report, exit status 2: File not found: the runtime pointer file "
+                             L"could not be opened.\r\n"});
+}
+
+TEST_F(LaunchTest, ATraceFileThatCannotBeWrittenChangesNothing) {
+    SetJavaHome();
+    const fs::path locked = root / "locked.txt";
+    const HANDLE holder =
+        CreateFileW(locked.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    for (const fs::path& file : {root / "no such folder" / "trace.txt", locked}) {
+        SCOPED_TRACE(file.string());
+        SetEnvironmentVariableW(L"PELORIN_TRACE", file.c_str());
+        ExpectLaunched(Run(L" report.dat"), home / "bin" / "javaw.exe", Primary(L" -e report.dat"));
+    }
+    CloseHandle(holder);
+    EXPECT_EQ(fs::file_size(locked), 0u);
+    EXPECT_FALSE(fs::exists(root / "no such folder"));
 }
 
 } // namespace

@@ -1,0 +1,37 @@
+// The support trace. When PELORIN_TRACE names a file, the run appends one block to it, in UTF-8
+// with CR LF line ends, that tells how it found the Java runtime: a header with the date and time,
+// Pelorin's version and the process id, then a line a step, each with the milliseconds since the
+// run began. It changes nothing else: unset, it costs one environment lookup, and a file that
+// can't be written is passed over.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+class Trace {
+public:
+    // Reads PELORIN_TRACE; the trace is off when it is unset or empty.
+    Trace() noexcept;
+
+    explicit operator bool() const { return !path_.empty(); }
+
+    // Adds a line, joined from its parts, when the trace is on.
+    template <typename... Parts> void Line(const Parts&... parts) {
+        if (!path_.empty()) {
+            Add({std::wstring_view(parts)...});
+        }
+    }
+
+    // Appends the block to the file in one write, so that runs appending at once never mix their
+    // lines, and starts an empty one.
+    void Write() noexcept;
+
+private:
+    void Add(std::initializer_list<std::wstring_view> parts);
+
+    std::wstring path_;
+    std::uint64_t started_ = 0; // microseconds
+    std::wstring block_;
+};
