@@ -9,72 +9,22 @@
 #include "platform/platform.h"
 #include "registry/registry.h"
 
-#include <array>
-
 namespace PelorinMain {
 namespace {
 
 constexpr int SW_SHOWNORMAL_STATE = 1;
-
-const wchar_t* EncodingName(PointerFileEncoding encoding) {
-    switch (encoding) {
-    case PointerFileEncoding::Utf8:
-        return L"UTF-8 after the mark";
-    case PointerFileEncoding::Utf16LE:
-        return L"UTF-16 little-endian after the mark";
-    case PointerFileEncoding::Utf16BE:
-        return L"UTF-16 big-endian after the mark";
-    case PointerFileEncoding::Ansi:
-        break;
-    }
-    return L"ANSI";
-}
 
 std::optional<std::wstring> ReadRuntimeKeyPath(const std::wstring& executableDir, Trace& trace) {
     const std::wstring path = executableDir + L"\\JRE.pelorin";
     trace.Line(L"pointer file: ", path);
     const RuntimePointer pointer = ReadRuntimePointer(path);
     if (trace) { // the lines that take more than their parts are built only for a trace
-        trace.Line(L"pointer file read as ", EncodingName(pointer.encoding), L", first item: ",
+        trace.Line(L"pointer file read as ", TraceText(pointer.encoding), L", first item: ",
                    pointer.keyPath ? L"[" + *pointer.keyPath + L"]"
                                    : L"none within the first " + DecimalText(MaxPointerFileBytes) +
                                          L" bytes, so it names no registry key");
     }
     return pointer.keyPath;
-}
-
-std::wstring TypeName(std::uint32_t type) {
-    static constexpr std::array<const wchar_t*, 12> names = {L"REG_NONE",
-                                                             L"REG_SZ",
-                                                             L"REG_EXPAND_SZ",
-                                                             L"REG_BINARY",
-                                                             L"REG_DWORD",
-                                                             L"REG_DWORD_BIG_ENDIAN",
-                                                             L"REG_LINK",
-                                                             L"REG_MULTI_SZ",
-                                                             L"REG_RESOURCE_LIST",
-                                                             L"REG_FULL_RESOURCE_DESCRIPTOR",
-                                                             L"REG_RESOURCE_REQUIREMENTS_LIST",
-                                                             L"REG_QWORD"};
-    return type < names.size() ? names[type] : L"type " + DecimalText(type);
-}
-
-std::wstring Outcome(const modRegAccess::RegistryRead& read) {
-    using Outcome = modRegAccess::RegistryRead::Outcome;
-    switch (read.outcome) {
-    case Outcome::NoKey:
-        return L"no key (error " + DecimalText(static_cast<std::uint32_t>(read.status)) + L")";
-    case Outcome::NoValue:
-        return L"no value JavaHome (error " + DecimalText(static_cast<std::uint32_t>(read.status)) +
-               L")";
-    case Outcome::OtherType:
-        return L"JavaHome is of type " + TypeName(read.type) + L", not REG_SZ";
-    case Outcome::Value:
-        break;
-    }
-    return L"JavaHome = [" + read.value.value_or(L"") + L"]" +
-           (IsUsableJavaHome(read.value.value_or(L"")) ? L""
-                                                       : L", not a whole folder path: passed over");
 }
 
 // JavaHome under the key, from the first registry view that holds a usable one; empty when none
@@ -89,7 +39,7 @@ std::wstring ReadJavaHome(const std::wstring& runtimeKeyPath, Trace& trace) {
             trace.Line(L"registry: HKEY_LOCAL_MACHINE\\", runtimeKeyPath,
                        view == modRegAccess::RegistryView::Bits32 ? L", 32-bit view: "
                                                                   : L", 64-bit view: ",
-                       Outcome(read));
+                       TraceText(read));
         }
         if (read.value && IsUsableJavaHome(*read.value)) {
             return *read.value;

@@ -1,10 +1,12 @@
 #include "launcher/trace.h"
 
+#include "launcher/launcher.h"
 #include "launcher/text.h"
 #include "pelorin_version.h"
 #include "platform/platform.h"
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
@@ -22,7 +24,55 @@ std::wstring Header() {
            Digits(now.millisecond, 3) + L", process " + DecimalText(platform::ProcessId());
 }
 
+std::wstring TypeName(std::uint32_t type) {
+    static constexpr std::array<const wchar_t*, 12> names = {L"REG_NONE",
+                                                             L"REG_SZ",
+                                                             L"REG_EXPAND_SZ",
+                                                             L"REG_BINARY",
+                                                             L"REG_DWORD",
+                                                             L"REG_DWORD_BIG_ENDIAN",
+                                                             L"REG_LINK",
+                                                             L"REG_MULTI_SZ",
+                                                             L"REG_RESOURCE_LIST",
+                                                             L"REG_FULL_RESOURCE_DESCRIPTOR",
+                                                             L"REG_RESOURCE_REQUIREMENTS_LIST",
+                                                             L"REG_QWORD"};
+    return type < names.size() ? names[type] : L"type " + DecimalText(type);
+}
+
 } // namespace
+
+std::wstring TraceText(PointerFileEncoding encoding) {
+    switch (encoding) {
+    case PointerFileEncoding::Utf8:
+        return L"UTF-8 after the mark";
+    case PointerFileEncoding::Utf16LE:
+        return L"UTF-16 little-endian after the mark";
+    case PointerFileEncoding::Utf16BE:
+        return L"UTF-16 big-endian after the mark";
+    case PointerFileEncoding::Ansi:
+        break;
+    }
+    return L"ANSI";
+}
+
+std::wstring TraceText(const modRegAccess::RegistryRead& read) {
+    using Outcome = modRegAccess::RegistryRead::Outcome;
+    switch (read.outcome) {
+    case Outcome::NoKey:
+        return L"no key (error " + DecimalText(static_cast<std::uint32_t>(read.status)) + L")";
+    case Outcome::NoValue:
+        return L"no value JavaHome (error " + DecimalText(static_cast<std::uint32_t>(read.status)) +
+               L")";
+    case Outcome::OtherType:
+        return L"JavaHome is of type " + TypeName(read.type) + L", not REG_SZ";
+    case Outcome::Value:
+        break;
+    }
+    return L"JavaHome = [" + read.value.value_or(L"") + L"]" +
+           (IsUsableJavaHome(read.value.value_or(L"")) ? L""
+                                                       : L", not a whole folder path: passed over");
+}
 
 Trace::Trace() noexcept {
     try {

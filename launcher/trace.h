@@ -5,6 +5,9 @@
 // can't be written is passed over.
 #pragma once
 
+#include "launcher/pointer_file.h"
+#include "registry/registry.h"
+
 #include <cstdint>
 #include <initializer_list>
 #include <string>
@@ -35,3 +38,7 @@ private:
     std::uint64_t started_ = 0; // microseconds
     std::wstring block_;
 };
+
+// How the trace tells a pointer file's encoding, and what a registry view answered.
+std::wstring TraceText(PointerFileEncoding encoding);
+std::wstring TraceText(const modRegAccess::RegistryRead& read);

@@ -18,10 +18,10 @@ template <typename Handle, BOOL(WINAPI* Release)(Handle)> struct Releaser {
 template <typename Handle, BOOL(WINAPI* Release)(Handle)>
 using Owner = std::unique_ptr<std::remove_pointer_t<Handle>, Releaser<Handle, Release>>;
 
-inline BOOL WINAPI DeleteFont(HFONT font) {
+inline BOOL WINAPI DeleteFontObject(HFONT font) {
     return DeleteObject(font);
 }
-inline BOOL WINAPI FreeLocal(wchar_t* buffer) {
+inline BOOL WINAPI FreeLocalBuffer(wchar_t* buffer) {
     return LocalFree(buffer) == nullptr;
 }
 
@@ -29,10 +29,10 @@ inline BOOL WINAPI FreeLocal(wchar_t* buffer) {
 // see OwnedFile.
 using HandleOwner = Owner<HANDLE, CloseHandle>;
 using WindowOwner = Owner<HWND, DestroyWindow>;
-using FontOwner = Owner<HFONT, DeleteFont>;
+using FontOwner = Owner<HFONT, DeleteFontObject>;
 using IconOwner = Owner<HICON, DestroyIcon>;
 // Buffers that the system allocated with LocalAlloc, such as FormatMessageW's.
-using LocalOwner = Owner<wchar_t*, FreeLocal>;
+using LocalOwner = Owner<wchar_t*, FreeLocalBuffer>;
 
 inline HandleOwner OwnedFile(HANDLE file) {
     return HandleOwner(file == INVALID_HANDLE_VALUE ? nullptr : file);
