@@ -5,11 +5,16 @@
 
 namespace {
 
-bool SameIgnoringAsciiCase(std::wstring_view a, std::wstring_view b) {
+// Whether the command line begins, unquoted, with the path, followed by a blank, a tab or the end.
+bool BeginsWithPath(std::wstring_view commandLine, std::wstring_view path) {
     const auto upper = [](wchar_t c) { return c >= L'a' && c <= L'z' ? c - L'a' + L'A' : c; };
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(),
-                      [&](wchar_t x, wchar_t y) { return upper(x) == upper(y); });
+    if (path.empty() || commandLine.size() < path.size() ||
+        !std::equal(path.begin(), path.end(), commandLine.begin(),
+                    [&](wchar_t x, wchar_t y) { return upper(x) == upper(y); })) {
+        return false;
+    }
+    return commandLine.size() == path.size() || commandLine[path.size()] == L' ' ||
+           commandLine[path.size()] == L'\t';
 }
 
 } // namespace
@@ -17,15 +22,10 @@ bool SameIgnoringAsciiCase(std::wstring_view a, std::wstring_view b) {
 std::wstring ArgumentsAfterProgramName(std::wstring_view commandLine,
                                        std::wstring_view executablePath) {
     std::size_t end = 0;
-    const std::wstring_view afterPath =
-        commandLine.substr(std::min(executablePath.size(), commandLine.size()));
     if (!commandLine.empty() && commandLine.front() == L'"') {
         const auto closing = commandLine.find(L'"', 1);
         end = closing == std::wstring_view::npos ? commandLine.size() : closing + 1;
-    } else if (!executablePath.empty() &&
-               SameIgnoringAsciiCase(commandLine.substr(0, executablePath.size()),
-                                     executablePath) &&
-               (afterPath.empty() || afterPath.front() == L' ' || afterPath.front() == L'\t')) {
+    } else if (BeginsWithPath(commandLine, executablePath)) {
         end = executablePath.size();
     } else {
         end = std::min(commandLine.find_first_of(L" \t"), commandLine.size());

@@ -96,17 +96,6 @@ const RegistryFunctions& Registry() {
     return functions;
 }
 
-std::wstring ToWide(UINT codePage, std::string_view bytes) {
-    if (bytes.empty()) {
-        return {};
-    }
-    const int inLength = static_cast<int>(std::min<std::size_t>(bytes.size(), INT_MAX));
-    const int length = MultiByteToWideChar(codePage, 0, bytes.data(), inLength, nullptr, 0);
-    std::wstring text(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(codePage, 0, bytes.data(), inLength, text.data(), length);
-    return text;
-}
-
 HKEY ToHkey(std::uint32_t rootKey) {
     // Predefined keys are 32-bit values sign-extended to the width of a handle.
     return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(rootKey)));
@@ -146,7 +135,14 @@ std::string ReadFileStart(const std::wstring& path,
 }
 
 std::wstring AnsiToWide(std::string_view bytes) {
-    return ToWide(CP_ACP, bytes);
+    if (bytes.empty()) {
+        return {};
+    }
+    const int inLength = static_cast<int>(std::min<std::size_t>(bytes.size(), INT_MAX));
+    const int length = MultiByteToWideChar(CP_ACP, 0, bytes.data(), inLength, nullptr, 0);
+    std::wstring text(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, bytes.data(), inLength, text.data(), length);
+    return text;
 }
 
 bool FileExists(const std::wstring& path) {
