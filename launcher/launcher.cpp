@@ -3,32 +3,24 @@
 #include <algorithm>
 #include <array>
 
-namespace {
-
-// Whether the command line begins, unquoted, with the path, followed by a blank, a tab or the end.
-bool BeginsWithPath(std::wstring_view commandLine, std::wstring_view path) {
-    const auto upper = [](wchar_t c) { return c >= L'a' && c <= L'z' ? c - L'a' + L'A' : c; };
-    if (path.empty() || commandLine.size() < path.size() ||
-        !std::equal(path.begin(), path.end(), commandLine.begin(),
-                    [&](wchar_t x, wchar_t y) { return upper(x) == upper(y); })) {
-        return false;
-    }
-    return commandLine.size() == path.size() || commandLine[path.size()] == L' ' ||
-           commandLine[path.size()] == L'\t';
-}
-
-} // namespace
-
-std::wstring ArgumentsAfterProgramName(std::wstring_view commandLine,
-                                       std::wstring_view executablePath) {
-    std::size_t end = 0;
+std::wstring
+ArgumentsAfterProgramName(std::wstring_view commandLine,
+                          const std::function<bool(std::wstring_view run)>& namesProgram) {
+    std::size_t end = std::min(commandLine.find_first_of(L" \t"), commandLine.size());
     if (!commandLine.empty() && commandLine.front() == L'"') {
         const auto closing = commandLine.find(L'"', 1);
         end = closing == std::wstring_view::npos ? commandLine.size() : closing + 1;
-    } else if (BeginsWithPath(commandLine, executablePath)) {
-        end = executablePath.size();
     } else {
-        end = std::min(commandLine.find_first_of(L" \t"), commandLine.size());
+        for (std::size_t runEnd = end; runEnd <= commandLine.size();
+             runEnd = std::min(commandLine.find_first_of(L" \t", runEnd + 1), commandLine.size())) {
+            if (namesProgram(commandLine.substr(0, runEnd))) {
+                end = runEnd;
+                break;
+            }
+            if (runEnd == commandLine.size()) {
+                break;
+            }
+        }
     }
     const auto arguments = commandLine.find_first_not_of(L" \t", end);
     return arguments == std::wstring_view::npos ? std::wstring()
@@ -50,15 +42,25 @@ std::wstring TrimBlanks(std::wstring_view text) {
 }
 
 bool IsAbsolutePath(std::wstring_view path) {
+    const auto separator = [](wchar_t c) { return c == L'\\' || c == L'/'; };
     const bool driveLetter = path.size() >= 3 && ((path[0] >= L'A' && path[0] <= L'Z') ||
                                                   (path[0] >= L'a' && path[0] <= L'z'));
-    const bool driveRooted =
-        driveLetter && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/');
-    return driveRooted || path.starts_with(L"\\\\");
+    if (driveLetter && path[1] == L':' && separator(path[2])) {
+        return true;
+    }
+    if (!path.starts_with(L"\\\\")) {
+        return false;
+    }
+    // \\server\share: a server name, a separator, then a share name.
+    const auto serverEnd = std::find_if(path.begin() + 2, path.end(), separator);
+    return serverEnd != path.begin() + 2 && serverEnd != path.end() &&
+           serverEnd + 1 != path.end() && !separator(serverEnd[1]);
 }
 
 bool IsUsableJavaHome(std::wstring_view javaHomeDir) {
-    return IsAbsolutePath(javaHomeDir) && javaHomeDir.find(L'"') == std::wstring_view::npos;
+    return IsAbsolutePath(javaHomeDir) &&
+           std::none_of(javaHomeDir.begin(), javaHomeDir.end(),
+                        [](wchar_t c) { return c == L'"' || c < L' '; });
 }
 
 std::wstring JavawPath(const std::wstring& javaHomeDir) {

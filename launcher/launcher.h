@@ -2,16 +2,19 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
-// The argument string: the text after the program name of the program's command line. The name
-// is either quoted, or the running executable's full path unquoted (as a file association written
-// without quotes gives it; compared without regard to the case of A to Z) when a blank, a tab or
-// the end follows it, or else runs to the first blank or tab. The blanks and tabs that separate
-// it from the arguments are skipped.
-std::wstring ArgumentsAfterProgramName(std::wstring_view commandLine,
-                                       std::wstring_view executablePath);
+// The argument string: the text after the program name of the program's command line. A name
+// that begins with a double quote runs to the next one. An unquoted name is the shortest run of
+// text up to a blank, a tab or the end that namesProgram accepts, as Windows tries those runs when
+// it finds the program of an unquoted command line (a file association written without quotes
+// gives one); when it accepts none, the name runs to the first blank or tab. The blanks and tabs
+// that separate it from the arguments are skipped.
+std::wstring
+ArgumentsAfterProgramName(std::wstring_view commandLine,
+                          const std::function<bool(std::wstring_view run)>& namesProgram);
 
 // The folder part of a path: everything before its last backslash, so that a drive root gives C:.
 std::wstring DirectoryOf(std::wstring_view path);
@@ -20,12 +23,13 @@ std::wstring DirectoryOf(std::wstring_view path);
 std::wstring TrimBlanks(std::wstring_view text);
 
 // Whether a path names its place whole: a drive letter, a colon and a backslash (or slash), or a
-// UNC path (\\server\share, \\?\...). Any other path is resolved against the current drive or
-// directory.
+// UNC path with a server and a share (\\server\share, \\?\C:\...). Any other path is resolved
+// against the current drive or directory, or names no place at all.
 bool IsAbsolutePath(std::wstring_view path);
 
-// Whether a JavaHome value can name the runtime's folder: an absolute path without a double
-// quote. No Windows path holds one, and in the quoted program path it would end the path early.
+// Whether a JavaHome value can name the runtime's folder: an absolute path without a double quote
+// or a control character. No Windows path holds them; a quote in the quoted program path would
+// end it early, and a line end would make the path, and its report, another.
 bool IsUsableJavaHome(std::wstring_view javaHomeDir);
 
 // The Java home as given, and "\bin\javaw.exe".

@@ -2,12 +2,12 @@
 
 #include "help/help.h"
 #include "launcher/failure_report.h"
+#include "launcher/java_home.h"
 #include "launcher/launcher.h"
 #include "launcher/pointer_file.h"
 #include "launcher/program_search.h"
 #include "launcher/text.h"
 #include "platform/platform.h"
-#include "registry/registry.h"
 
 namespace PelorinMain {
 namespace {
@@ -27,28 +27,14 @@ std::optional<std::wstring> ReadRuntimeKeyPath(const std::wstring& executableDir
     return pointer.keyPath;
 }
 
-// JavaHome under the key, from the first registry view that holds a usable one; empty when none
-// does. A value that is not a whole folder path (blanks, a relative path, a double quote) is passed
-// over like a missing one: a relative one would start a javaw.exe from wherever the user opened a
-// data file.
-std::wstring ReadJavaHome(const std::wstring& runtimeKeyPath, Trace& trace) {
-    for (const auto view : modRegAccess::RegistryViews) {
-        const auto read = modRegAccess::ReadRegistryString(modRegAccess::HKEY_LOCAL_MACHINE_ROOT,
-                                                           runtimeKeyPath, L"JavaHome", view);
-        if (trace) {
-            trace.Line(L"registry: HKEY_LOCAL_MACHINE\\", runtimeKeyPath,
-                       view == modRegAccess::RegistryView::Bits32 ? L", 32-bit view: "
-                                                                  : L", 64-bit view: ",
-                       TraceText(read));
-        }
-        if (read.value && IsUsableJavaHome(*read.value)) {
-            return *read.value;
-        }
+// The usage window, or, where nobody could see it, the usage text on standard output.
+void ShowUsage(Trace& trace) {
+    if (!platform::WindowsCanBeSeen()) {
+        trace.Line(L"help request: no one can see a window here, so the usage text goes to "
+                   L"standard output");
+        platform::WriteStandardOutput(UsageText());
+        return;
     }
-    return {};
-}
-
-void ShowUsageWindow(Trace& trace) {
     trace.Line(L"help request: the usage window is shown");
     try {
         ShowHelpModal();
@@ -112,18 +98,21 @@ std::optional<Launch> Main(Trace& trace) {
     const std::wstring executablePath = platform::ExecutablePath();
     const std::wstring executableDir = DirectoryOf(executablePath);
     const std::wstring commandLine = platform::CommandLine();
-    const std::wstring argLine = TrimBlanks(ArgumentsAfterProgramName(commandLine, executablePath));
+    const std::wstring argLine = TrimBlanks(ArgumentsAfterProgramName(
+        commandLine, [&](std::wstring_view run) { return NamesProgram(run, executablePath); }));
     trace.Line(L"command line: ", commandLine);
     trace.Line(L"arguments: [", argLine, L"]");
     trace.Line(L"executable folder: ", executableDir);
     const std::optional<std::wstring> runtimeKeyPath = ReadRuntimeKeyPath(executableDir, trace);
-    const std::wstring javaHomeDir = runtimeKeyPath ? ReadJavaHome(*runtimeKeyPath, trace) : L"";
-    trace.Line(L"Java home: ", javaHomeDir.empty() ? L"none, so java.exe" : javaHomeDir.c_str());
+    const JavaHomeChoice javaHome =
+        runtimeKeyPath ? ChooseJavaHome(*runtimeKeyPath) : JavaHomeChoice{};
+    TraceJavaHome(trace, runtimeKeyPath.value_or(L""), javaHome);
+    const std::wstring javaHomeDir = javaHome.javaHomeDir;
     const std::wstring javawPrefix = MakeJavawPrefix(javaHomeDir);
 
     // The pointer file is read, and must be readable, before a help request is honoured.
     if (IsHelpRequest(argLine)) {
-        ShowUsageWindow(trace);
+        ShowUsage(trace);
         return std::nullopt;
     }
 
@@ -144,8 +133,12 @@ int RunPelorin() {
     const auto fail = [&](const std::wstring& report, int status) {
         trace.Line(L"report, exit status ", DecimalText(static_cast<std::uint32_t>(status)), L": ",
                    report);
+        const bool inWindow = platform::WindowsCanBeSeen();
+        if (!inWindow) {
+            trace.Line(L"no one can see a window here, so the report goes to standard error only");
+        }
         trace.Write();
-        platform::ReportFailure(L"Pelorin", report);
+        platform::ReportFailure(L"Pelorin", report, inWindow);
         return status;
     };
     try {

@@ -13,6 +13,12 @@ std::wstring Unquoted(std::wstring folder) {
     return folder;
 }
 
+// The last part of a path, after its last backslash or slash.
+std::wstring_view FileNameOf(std::wstring_view path) {
+    const auto separator = path.find_last_of(L"\\/");
+    return separator == std::wstring_view::npos ? path : path.substr(separator + 1);
+}
+
 } // namespace
 
 std::vector<std::wstring> ProgramSearchFolders(const std::wstring& executableDir,
@@ -42,4 +48,17 @@ std::optional<std::wstring> ProgramInFolder(const std::wstring& folder,
                                   ? folder + fileName
                                   : folder + L"\\" + fileName;
     return platform::FileExists(path) ? std::optional(path) : std::nullopt;
+}
+
+bool NamesProgram(std::wstring_view run, const std::wstring& programPath) {
+    if (run.empty()) {
+        return false;
+    }
+    std::wstring name(run);
+    if (FileNameOf(name).find(L'.') == std::wstring_view::npos) {
+        name += L".exe";
+    }
+    // Most runs end in another file name, and need no system call to be told apart.
+    return platform::SameIgnoringCase(FileNameOf(name), FileNameOf(programPath)) &&
+           platform::SameIgnoringCase(platform::FullPath(name), programPath);
 }

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The folders Windows searches for a program named without a folder, in its order, less the
@@ -18,3 +19,8 @@ std::vector<std::wstring> ProgramSearchFolders(const std::wstring& executableDir
 // The full path of the file of that name in the folder, when there is one on this machine.
 std::optional<std::wstring> ProgramInFolder(const std::wstring& folder,
                                             const std::wstring& fileName);
+
+// Whether a run of text at the start of an unquoted command line names the program at
+// programPath, as Windows finds the program: the run made a whole path, with ".exe" added when its
+// file name has no extension, is programPath but for letter case.
+bool NamesProgram(std::wstring_view run, const std::wstring& programPath);

@@ -56,8 +56,11 @@ std::wstring TraceText(PointerFileEncoding encoding) {
     return L"ANSI";
 }
 
-std::wstring TraceText(const modRegAccess::RegistryRead& read) {
+namespace {
+
+std::wstring TraceText(const ViewAnswer& answer) {
     using Outcome = modRegAccess::RegistryRead::Outcome;
+    const modRegAccess::RegistryRead& read = answer.read;
     switch (read.outcome) {
     case Outcome::NoKey:
         return L"no key (error " + DecimalText(static_cast<std::uint32_t>(read.status)) + L")";
@@ -69,9 +72,40 @@ std::wstring TraceText(const modRegAccess::RegistryRead& read) {
     case Outcome::Value:
         break;
     }
-    return L"JavaHome = [" + read.value.value_or(L"") + L"]" +
-           (IsUsableJavaHome(read.value.value_or(L"")) ? L""
-                                                       : L", not a whole folder path: passed over");
+    const std::wstring value = L"JavaHome = [" + read.value.value_or(L"") + L"]";
+    switch (answer.verdict) {
+    case HomeVerdict::NotAWholePath:
+        return value + L", not a whole folder path: passed over";
+    case HomeVerdict::NoJavaw:
+        return value + L", which holds no bin\\javaw.exe: passed over";
+    case HomeVerdict::NoValue:
+    case HomeVerdict::Taken:
+        break;
+    }
+    return value;
+}
+
+} // namespace
+
+void TraceJavaHome(Trace& trace, const std::wstring& runtimeKeyPath, const JavaHomeChoice& choice) {
+    if (!trace) { // the lines are built only for a trace
+        return;
+    }
+    for (const auto& answer : choice.views) {
+        trace.Line(L"registry: HKEY_LOCAL_MACHINE\\", runtimeKeyPath,
+                   answer.view == modRegAccess::RegistryView::Bits32 ? L", 32-bit view: "
+                                                                     : L", 64-bit view: ",
+                   TraceText(answer));
+    }
+    const bool taken = !choice.views.empty() && choice.views.back().verdict == HomeVerdict::Taken;
+    if (choice.javaHomeDir.empty()) {
+        trace.Line(L"Java home: none, so java.exe");
+    } else if (taken) {
+        trace.Line(L"Java home: ", choice.javaHomeDir);
+    } else {
+        trace.Line(L"Java home: ", choice.javaHomeDir,
+                   L", the first whole path, though no view's home holds bin\\javaw.exe");
+    }
 }
 
 Trace::Trace() noexcept {

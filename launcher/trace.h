@@ -5,8 +5,8 @@
 // can't be written is passed over.
 #pragma once
 
+#include "launcher/java_home.h"
 #include "launcher/pointer_file.h"
-#include "registry/registry.h"
 
 #include <cstdint>
 #include <initializer_list>
@@ -39,6 +39,9 @@ private:
     std::wstring block_;
 };
 
-// How the trace tells a pointer file's encoding, and what a registry view answered.
+// How the trace tells a pointer file's encoding.
 std::wstring TraceText(PointerFileEncoding encoding);
-std::wstring TraceText(const modRegAccess::RegistryRead& read);
+
+// Adds the lines that tell what each registry view answered, why a home was passed over, and the
+// Java home chosen.
+void TraceJavaHome(Trace& trace, const std::wstring& runtimeKeyPath, const JavaHomeChoice& choice);

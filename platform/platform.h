@@ -44,6 +44,15 @@ std::wstring AnsiToWide(std::string_view bytes);
 // Whether an existing file, not a folder, has this path.
 bool FileExists(const std::wstring& path);
 
+// The path made whole the system's way: against the current drive and directory, with its dots
+// resolved and its slashes made backslashes. Empty when the system can't make it whole; throws
+// nothing.
+std::wstring FullPath(const std::wstring& path);
+
+// Whether two texts are the same but for letter case, by the system's own case mapping, as it
+// compares file names.
+bool SameIgnoringCase(std::wstring_view a, std::wstring_view b);
+
 // The value of an environment variable; empty when it is not set.
 std::wstring EnvironmentVariable(const std::wstring& name);
 
@@ -132,9 +141,19 @@ struct FormDescription {
 // by a handler or by its close box.
 void ShowModalForm(const FormDescription& form);
 
-// Tells the user that the run failed: a message box with the caption and the report, and the same
-// text on standard error when the caller has redirected it. Blocks until acknowledged, and throws
-// nothing: there is no one left to tell.
-void ReportFailure(const std::wstring& caption, const std::wstring& report);
+// Whether a window the program shows can be seen by anyone. It can't on a window station that is
+// not visible, such as a service's or that of a scheduled task that runs whether or not a user is
+// signed in: a window there waits for ever for a click. Throws nothing; when the system can't
+// tell, a window can be seen, as on any desktop.
+bool WindowsCanBeSeen();
+
+// Writes the text to standard output when the caller gave the program one: UTF-8 to a file or
+// pipe, the text itself to a console. Waits at most a second for a reader, and throws nothing.
+void WriteStandardOutput(const std::wstring& text);
+
+// Tells that the run failed: with inWindow, a message box with the caption and the report, and
+// in any case the same text on standard error when the caller has redirected it. Blocks until the
+// box is acknowledged, and throws nothing: there is no one left to tell.
+void ReportFailure(const std::wstring& caption, const std::wstring& report, bool inWindow);
 
 } // namespace platform

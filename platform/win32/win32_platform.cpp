@@ -150,6 +150,24 @@ bool FileExists(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+std::wstring FullPath(const std::wstring& path) {
+    try {
+        return win32::TextFromGrowingBuffer(
+            L"GetFullPathNameW", [&](wchar_t* buffer, unsigned long size) {
+                return static_cast<unsigned long>(
+                    GetFullPathNameW(path.c_str(), size, buffer, nullptr));
+            });
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
+bool SameIgnoringCase(std::wstring_view a, std::wstring_view b) {
+    return a.size() <= INT_MAX && b.size() <= INT_MAX &&
+           CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
+                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
 // A variable that is not set, or set to nothing, answers 0 with no error or ERROR_ENVVAR_NOT_FOUND,
 // which the buffer helper takes for an empty text.
 std::wstring EnvironmentVariable(const std::wstring& name) {
@@ -265,16 +283,17 @@ std::uint32_t LaunchProcess(const std::wstring& applicationPath, const std::wstr
 
 namespace {
 
-// How long a run waits, once the report has been answered, for its copy on standard error.
-constexpr DWORD StandardErrorGraceMs = 1000;
+// How long a run waits, once the report has been answered, for its copy on standard error, or
+// for its text on standard output.
+constexpr DWORD StandardStreamGraceMs = 1000;
 
-struct StandardErrorCopy {
+struct StandardStreamCopy {
     HANDLE target;
     std::wstring text;
 };
 
-DWORD WINAPI WriteStandardErrorCopy(void* parameter) {
-    const std::unique_ptr<StandardErrorCopy> copy(static_cast<StandardErrorCopy*>(parameter));
+DWORD WINAPI WriteStandardStreamCopy(void* parameter) {
+    const std::unique_ptr<StandardStreamCopy> copy(static_cast<StandardStreamCopy*>(parameter));
     const std::wstring& text = copy->text;
     DWORD mode = 0;
     DWORD written = 0;
@@ -292,18 +311,18 @@ DWORD WINAPI WriteStandardErrorCopy(void* parameter) {
     return 0;
 }
 
-// Installers and scripts that redirect standard error get the report there as well. A thread of
+// Installers and scripts that redirect standard error or output get the text there. A thread of
 // its own writes it: a caller that reads its pipe only after the program has ended would otherwise
 // hold the write, and the run, for ever. Gives the thread, or none when there is nothing to write
 // to.
-HandleOwner CopyToStandardError(const std::wstring& text) {
-    const HANDLE target = GetStdHandle(STD_ERROR_HANDLE);
+HandleOwner CopyToStandardStream(DWORD stream, const std::wstring& text) {
+    const HANDLE target = GetStdHandle(stream);
     if (target == nullptr || target == INVALID_HANDLE_VALUE ||
         GetFileType(target) == FILE_TYPE_UNKNOWN) {
         return HandleOwner();
     }
-    auto copy = std::make_unique<StandardErrorCopy>(StandardErrorCopy{target, text});
-    HandleOwner writer(CreateThread(nullptr, 0, WriteStandardErrorCopy, copy.get(), 0, nullptr));
+    auto copy = std::make_unique<StandardStreamCopy>(StandardStreamCopy{target, text});
+    HandleOwner writer(CreateThread(nullptr, 0, WriteStandardStreamCopy, copy.get(), 0, nullptr));
     if (writer) {
         copy.release(); // the thread's now; a write still blocked at the end dies with the process
     }
@@ -312,11 +331,28 @@ HandleOwner CopyToStandardError(const std::wstring& text) {
 
 } // namespace
 
-void ReportFailure(const std::wstring& caption, const std::wstring& report) {
-    const HandleOwner copy = CopyToStandardError(caption + L": " + report + L"\r\n");
-    MessageBoxW(nullptr, report.c_str(), caption.c_str(), MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+bool WindowsCanBeSeen() {
+    USEROBJECTFLAGS flags{};
+    return !GetUserObjectInformationW(GetProcessWindowStation(), UOI_FLAGS, &flags, sizeof flags,
+                                      nullptr) ||
+           (flags.dwFlags & WSF_VISIBLE) != 0;
+}
+
+void WriteStandardOutput(const std::wstring& text) {
+    if (const HandleOwner copy = CopyToStandardStream(STD_OUTPUT_HANDLE, text)) {
+        WaitForSingleObject(copy.get(), StandardStreamGraceMs);
+    }
+}
+
+void ReportFailure(const std::wstring& caption, const std::wstring& report, bool inWindow) {
+    const HandleOwner copy =
+        CopyToStandardStream(STD_ERROR_HANDLE, caption + L": " + report + L"\r\n");
+    if (inWindow) {
+        MessageBoxW(nullptr, report.c_str(), caption.c_str(),
+                    MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+    }
     if (copy) {
-        WaitForSingleObject(copy.get(), StandardErrorGraceMs);
+        WaitForSingleObject(copy.get(), StandardStreamGraceMs);
     }
 }
 

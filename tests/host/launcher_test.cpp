@@ -1,4 +1,5 @@
 #include "launcher/launcher.h"
+#include "launcher/program_search.h"
 #include "launcher/text.h"
 
 #include <gtest/gtest.h>
@@ -63,9 +64,15 @@ TEST(ArgumentsAfterProgramName, SkipsTheQuotedNameOrTheExecutablesOwnPathOrTheFi
         {L"C:\\Program Files\\Virelt\\Pelorin.exe", L""},
         {L"C:\\Program Files\\Virelt\\Pelorin.exes x", L"Files\\Virelt\\Pelorin.exes x"},
         {L"C:\\Program Files\\Other\\Pelorin.exe x", L"Files\\Other\\Pelorin.exe x"},
+        // Windows adds .exe to a name without an extension.
+        {L"C:\\Program Files\\Virelt\\Pelorin report.dat", L"report.dat"},
+        {L"C:\\Program Files\\Virelt\\Pelorin -? x", L"-? x"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(ArgumentsAfterProgramName(c.argLine, exe), c.expected) << c.argLine;
+        EXPECT_EQ(ArgumentsAfterProgramName(
+                      c.argLine, [&](std::wstring_view run) { return NamesProgram(run, exe); }),
+                  c.expected)
+            << c.argLine;
     }
 }
 
@@ -93,6 +100,16 @@ TEST(IsUsableJavaHome, OnlyAWholeFolderPathWithoutAQuote) {
         {L"   ", false},
         {L"1:\\Java", false},
         {L"C:", false},
+        {L"\\\\", false},
+        {L"\\\\\\", false},
+        {L"\\\\server", false},
+        {L"\\\\server\\", false},
+        {L"\\\\server\\\\x", false},
+        {L"\\\\s\\x", true},
+        {L"C:\\Java\\jre\r\n", false},
+        {L"C:\\Java\tjre", false},
+        {L"C:\\Java\x1Fjre", false},
+        {L"C:\\Java jre", true},
     };
     for (const auto& [javaHome, usable] : cases) {
         EXPECT_EQ(IsUsableJavaHome(javaHome), usable) << javaHome;

@@ -43,6 +43,7 @@ protected:
         SetJavaHome(machine().registry32, 1, L"C:\\Java\\jre");
         machine().environment[L"PATH"] = L"C:\\Windows\\system32;C:\\Program Files\\Java\\bin";
         machine().files[JavaOnPath] = "MZ";
+        machine().files[L"C:\\Java\\jre\\bin\\javaw.exe"] = "MZ";
     }
     static Machine& machine() { return memory_platform::TheMachine(); }
     static std::optional<Launch> Decide(const std::wstring& arguments) {
@@ -94,6 +95,20 @@ TEST_F(MainSequence, TakesJavaHomeFromTheFirstViewThatHoldsOneOrFallsBackToJavaE
              SetJavaHome(m.registry64, 1, L"C:\\J64");
          },
          L"C:\\J64"},
+        // A runtime that has gone leaves its value behind; the one that is there is taken.
+        {"32-bit home without its runtime",
+         [](Machine& m) {
+             SetJavaHome(m.registry32, 1, L"C:\\Gone");
+             SetJavaHome(m.registry64, 1, L"C:\\Java\\jre");
+         },
+         L"C:\\Java\\jre"},
+        {"no home holds a runtime: the first whole path, for its report",
+         [](Machine& m) {
+             SetJavaHome(m.registry32, 1, L"jre");
+             SetJavaHome(m.registry64, 1, L"C:\\Gone 64");
+             m.files.erase(L"C:\\Java\\jre\\bin\\javaw.exe");
+         },
+         L"C:\\Gone 64"},
         {"empty in both views",
          [](Machine& m) {
              SetJavaHome(m.registry32, 1, L"");
@@ -262,6 +277,8 @@ TEST_F(MainSequence, TraceNamesEachOutcome) {
         {[](Machine& m) { SetJavaHome(m.registry32, 1, L"jre"); },
          L"JavaHome = [jre], not a whole folder path: passed over"},
         {[](Machine& m) { m.registry32[KeyPath].clear(); }, L"no value JavaHome (error 2)"},
+        {[](Machine& m) { SetJavaHome(m.registry32, 1, L"C:\\Gone"); },
+         L"32-bit view: JavaHome = [C:\\Gone], which holds no bin\\javaw.exe: passed over"},
         {[](Machine& m) { m.files[PointerFile] = "\xFF\xFE" + std::string(200000, ' '); },
          L"read as UTF-16 little-endian after the mark, first item: none within the first 131072 "
          L"bytes, so it names no registry key"},

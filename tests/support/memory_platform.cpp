@@ -98,6 +98,17 @@ bool FileExists(const std::wstring& path) {
     return TheMachine().files.count(path) != 0;
 }
 
+// Paths in the host tests are whole already.
+std::wstring FullPath(const std::wstring& path) {
+    return path;
+}
+
+bool SameIgnoringCase(std::wstring_view a, std::wstring_view b) {
+    const auto upper = [](wchar_t c) { return c >= L'a' && c <= L'z' ? c - L'a' + L'A' : c; };
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [&](wchar_t x, wchar_t y) { return upper(x) == upper(y); });
+}
+
 std::wstring EnvironmentVariable(const std::wstring& name) {
     const auto value = TheMachine().environment.find(name);
     return value == TheMachine().environment.end() ? std::wstring() : value->second;
@@ -205,8 +216,17 @@ void ShowModalForm(const FormDescription& description) {
     TheMachine().shownForms.push_back({description, form.texts, form.unloaded});
 }
 
-void ReportFailure(const std::wstring&, const std::wstring& report) {
+bool WindowsCanBeSeen() {
+    return TheMachine().windowsCanBeSeen;
+}
+
+void WriteStandardOutput(const std::wstring& text) {
+    TheMachine().standardOutput += text;
+}
+
+void ReportFailure(const std::wstring&, const std::wstring& report, bool inWindow) {
     TheMachine().reports.push_back(report);
+    TheMachine().reportsInWindow += inWindow ? 1 : 0;
 }
 
 } // namespace platform

@@ -61,6 +61,11 @@ struct Machine {
     };
     std::vector<ShownForm> shownForms;
     std::vector<std::wstring> reports;
+    int reportsInWindow = 0;
+
+    // False: the run is on a window station nobody sees. What it writes to standard output.
+    bool windowsCanBeSeen = true;
+    std::wstring standardOutput;
 };
 
 // The machine the platform functions act on; Reset gives a fresh one.

@@ -2,9 +2,11 @@
 // home whose bin\javaw.exe is the stand-in, a java.exe stand-in on the search path, and the
 // JavaHome value written to the registry.
 #include "test_support.h"
+#include "tests/expected_usage_text.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <functional>
 
@@ -187,6 +189,38 @@ TEST_F(LaunchTest, UsesAJavaHomeOnlyWhenItIsAWholeFolderPathWithoutAQuote) {
             ExpectLaunched(Run(L" report.dat"), searchDir / "java.exe",
                            Fallback(L" -e report.dat"));
         }
+    }
+}
+
+// Every row starts the runtime that is really there, under the 64-bit view's home, as Pelorin
+// finds it: the 32-bit view's value names no runtime, and the program's own name comes unquoted,
+// as a starter that names the exe apart hands it over.
+TEST_F(LaunchTest, TakesTheRuntimeThatIsThereAndItsOwnNameAsWindowsFoundIt) {
+    Install(L"Program Files\\Virelt");
+    const fs::path exe = app / "Pelorin.exe";
+    const std::wstring quoted = L"\"" + exe.wstring() + L"\" report.dat";
+    const std::wstring gone = (root / "Java" / "jre1.8.0_201").wstring();
+    std::wstring lowerCase = exe.wstring();
+    CharLowerW(lowerCase.data());
+    std::wstring slashes = exe.wstring();
+    std::replace(slashes.begin(), slashes.end(), L'\\', L'/');
+    const std::pair<std::wstring, std::wstring> cases[] = {
+        // 32-bit JavaHome, command line
+        {gone, quoted},
+        {L"\\\\", quoted},
+        {L"\\\\\\", quoted},
+        {home.wstring() + L"\r\n", quoted},
+        {gone, (app / "Pelorin").wstring() + L" report.dat"},
+        {gone, L"..\\Program Files\\Virelt\\Pelorin.exe report.dat"},
+        {gone, slashes + L" report.dat"},
+        {gone, lowerCase.substr(0, lowerCase.size() - 4) + L" report.dat"},
+    };
+    key->Set(KEY_WOW64_64KEY, "", "JavaHome", REG_SZ, home.string() + '\0');
+    for (const auto& [javaHome32, commandLine] : cases) {
+        SCOPED_TRACE(test::Utf8(javaHome32 + L" | " + commandLine));
+        key->Set(KEY_WOW64_32KEY, "", "JavaHome", REG_SZ, test::Utf8(javaHome32) + '\0');
+        ExpectLaunched(test::RunAndAnswer(exe, commandLine, dataDir), home / "bin" / "javaw.exe",
+                       Primary(L" -e report.dat"));
     }
 }
 
@@ -507,6 +541,52 @@ TEST_F(LaunchTest, ATraceFileThatCannotBeWrittenChangesNothing) {
     CloseHandle(holder);
     EXPECT_EQ(fs::file_size(locked), 0u);
     EXPECT_FALSE(fs::exists(root / "no such folder"));
+}
+
+} // namespace
+
+namespace {
+
+// A run that nobody can see: on a window station of its own, as under a service or a scheduled
+// task that runs whether or not a user is signed in. A window there would wait for ever.
+class UnseenRun : public LaunchTest {
+protected:
+    void SetUp() override {
+        LaunchTest::SetUp();
+        station = CreateWindowStationW(L"PelorinTestsUnseen", 0, WINSTA_ALL_ACCESS, nullptr);
+        ASSERT_NE(station, nullptr) << GetLastError();
+    }
+    void TearDown() override {
+        CloseWindowStation(station);
+        LaunchTest::TearDown();
+    }
+    test::RunResult RunUnseen(const std::wstring& afterProgramName) {
+        const fs::path exe = app / "Pelorin.exe";
+        return test::RunAndAnswer(exe, L"\"" + exe.wstring() + L"\"" + afterProgramName, dataDir,
+                                  1 << 16, L"PelorinTestsUnseen\\Default");
+    }
+    HWINSTA station = nullptr;
+};
+
+TEST_F(UnseenRun, AFailureGoesToStandardErrorAndEndsWithItsStatus) {
+    fs::remove(app / "JRE.pelorin");
+    const auto result = RunUnseen(L" report.dat");
+    EXPECT_EQ(result.exitCode, 2u);
+    EXPECT_TRUE(result.messageBoxes.empty());
+    EXPECT_NE(result.standardError.find("Pelorin: File not found"), std::string::npos)
+        << result.standardError;
+}
+
+TEST_F(UnseenRun, AHelpRequestWritesTheUsageTextToStandardOutput) {
+    const auto result = RunUnseen(L" -?");
+    EXPECT_EQ(result.exitCode, 0u);
+    EXPECT_EQ(result.standardOutput, test::Utf8(ExpectedUsageText));
+}
+
+TEST_F(UnseenRun, ALaunchIsTheSame) {
+    SetJavaHome();
+    ExpectLaunched(RunUnseen(L" report.dat"), home / "bin" / "javaw.exe",
+                   Primary(L" -e report.dat"));
 }
 
 } // namespace

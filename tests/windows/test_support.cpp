@@ -188,30 +188,39 @@ std::vector<std::wstring> LoadedDlls(const std::filesystem::path& program,
 }
 
 RunResult RunAndAnswer(const std::filesystem::path& program, const std::wstring& commandLine,
-                       const std::filesystem::path& directory, DWORD errorPipeBytes) {
+                       const std::filesystem::path& directory, DWORD errorPipeBytes,
+                       const wchar_t* desktop) {
     RunResult result;
     SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
     HANDLE errorRead = nullptr;
     HANDLE errorWrite = nullptr;
-    if (!CreatePipe(&errorRead, &errorWrite, &inheritable, errorPipeBytes)) {
+    HANDLE outputRead = nullptr;
+    HANDLE outputWrite = nullptr;
+    if (!CreatePipe(&errorRead, &errorWrite, &inheritable, errorPipeBytes) ||
+        !CreatePipe(&outputRead, &outputWrite, &inheritable, 1 << 16)) {
         ADD_FAILURE() << "CreatePipe failed";
         return result;
     }
     SetHandleInformation(errorRead, HANDLE_FLAG_INHERIT, 0);
+    SetHandleInformation(outputRead, HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+    startup.hStdOutput = outputWrite;
     startup.hStdError = errorWrite;
+    std::wstring desktopName = desktop == nullptr ? L"" : desktop;
+    startup.lpDesktop = desktop == nullptr ? nullptr : desktopName.data();
     PROCESS_INFORMATION process{};
     std::wstring writable = commandLine;
     const BOOL started = CreateProcessW(program.c_str(), writable.data(), nullptr, nullptr, TRUE, 0,
                                         nullptr, directory.c_str(), &startup, &process);
     CloseHandle(errorWrite);
+    CloseHandle(outputWrite);
     if (!started) {
         ADD_FAILURE() << "could not start " << program << ": error " << GetLastError();
         CloseHandle(errorRead);
+        CloseHandle(outputRead);
         return result;
     }
     const ULONGLONG deadline = GetTickCount64() + 60000;
@@ -225,7 +234,9 @@ RunResult RunAndAnswer(const std::filesystem::path& program, const std::wstring&
     }
     GetExitCodeProcess(process.hProcess, &result.exitCode);
     result.standardError = ReadAvailable(errorRead);
+    result.standardOutput = ReadAvailable(outputRead);
     CloseHandle(errorRead);
+    CloseHandle(outputRead);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return result;

@@ -28,12 +28,14 @@ struct RunResult {
     DWORD exitCode = STILL_ACTIVE;
     std::vector<std::wstring> messageBoxes; // text of each message box, in order shown
     std::string standardError;              // what the program wrote to standard error
+    std::string standardOutput;             // and to standard output
 };
-// Starts program with exactly this command line in directory, answers each message box it shows
-// by pressing its button, and waits for it to end. Its standard error is a pipe of the given size
-// that is read once it has ended.
+// Starts program with exactly this command line in directory, on desktop when one is named,
+// answers each message box it shows by pressing its button, and waits for it to end. Its standard
+// error is a pipe of the given size that is read once it has ended, as is its standard output.
 RunResult RunAndAnswer(const std::filesystem::path& program, const std::wstring& commandLine,
-                       const std::filesystem::path& directory, DWORD errorPipeBytes = 1 << 16);
+                       const std::filesystem::path& directory, DWORD errorPipeBytes = 1 << 16,
+                       const wchar_t* desktop = nullptr);
 
 // Presses the button of a message box that the process shows, if it shows one, and adds its
 // text to result.

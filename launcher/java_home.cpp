@@ -1,0 +1,31 @@
+#include "launcher/java_home.h"
+
+#include "launcher/launcher.h"
+#include "platform/platform.h"
+
+JavaHomeChoice ChooseJavaHome(const std::wstring& runtimeKeyPath) {
+    JavaHomeChoice choice;
+    std::wstring firstWholePath;
+    for (const auto view : modRegAccess::RegistryViews) {
+        auto read = modRegAccess::ReadRegistryString(modRegAccess::HKEY_LOCAL_MACHINE_ROOT,
+                                                     runtimeKeyPath, L"JavaHome", view);
+        HomeVerdict verdict = HomeVerdict::NoValue;
+        if (read.value && !IsUsableJavaHome(*read.value)) {
+            verdict = HomeVerdict::NotAWholePath;
+        } else if (read.value) {
+            verdict = platform::FileExists(JavawPath(*read.value)) ? HomeVerdict::Taken
+                                                                   : HomeVerdict::NoJavaw;
+        }
+        if (verdict == HomeVerdict::Taken) {
+            choice.javaHomeDir = *read.value;
+        } else if (verdict == HomeVerdict::NoJavaw && firstWholePath.empty()) {
+            firstWholePath = *read.value;
+        }
+        choice.views.push_back({view, std::move(read), verdict});
+        if (verdict == HomeVerdict::Taken) {
+            return choice;
+        }
+    }
+    choice.javaHomeDir = firstWholePath;
+    return choice;
+}
