@@ -7,7 +7,7 @@ namespace {
 
 std::wstring Reason(const std::optional<platform::SystemError>& cause, const std::wstring& reason) {
     if (cause) {
-        return L"\n\nReason: " + cause->text + L" (" + cause->call + L", error " +
+        return L"\n\nReason: " + WithInserts(cause->text, {}) + L" (" + cause->call + L", error " +
                DecimalText(cause->code) + L")";
     }
     return reason.empty() ? std::wstring() : L"\n\nReason: " + reason;
@@ -31,7 +31,7 @@ int ExitStatusFor(FailureKind kind) {
 
 std::wstring DescribeFailure(const Failure& failure) {
     const std::wstring reason = Reason(failure.cause, failure.reason);
-    const std::wstring subject = Abbreviated(failure.subject);
+    const std::wstring subject = Abbreviated(Visible(failure.subject));
     switch (failure.kind) {
     case FailureKind::FileNotFound:
         return L"File not found: the runtime pointer file could not be opened.\n\n" + subject +

@@ -5,10 +5,11 @@
 
 JavaHomeChoice ChooseJavaHome(const std::wstring& runtimeKeyPath) {
     JavaHomeChoice choice;
+    choice.keyPath = runtimeKeyPath.substr(0, runtimeKeyPath.find(L'\0'));
     std::wstring firstWholePath;
     for (const auto view : modRegAccess::RegistryViews) {
         auto read = modRegAccess::ReadRegistryString(modRegAccess::HKEY_LOCAL_MACHINE_ROOT,
-                                                     runtimeKeyPath, L"JavaHome", view);
+                                                     choice.keyPath, L"JavaHome", view);
         HomeVerdict verdict = HomeVerdict::NoValue;
         if (read.value && !IsUsableJavaHome(*read.value)) {
             verdict = HomeVerdict::NotAWholePath;

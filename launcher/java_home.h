@@ -23,6 +23,8 @@ struct ViewAnswer {
 
 // Each view asked, what it answered and what was made of it, and the home chosen.
 struct JavaHomeChoice {
+    // The key path as the registry takes it: up to its first NUL.
+    std::wstring keyPath;
     std::vector<ViewAnswer> views;
     // The home taken; when no view's home holds bin\javaw.exe, the first whole path, so that the
     // run names the javaw.exe it could not start. Empty: none, so java.exe.

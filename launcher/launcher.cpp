@@ -63,6 +63,54 @@ bool IsUsableJavaHome(std::wstring_view javaHomeDir) {
                         [](wchar_t c) { return c == L'"' || c < L' '; });
 }
 
+namespace {
+
+// Whether text is word, ignoring the case of A to Z.
+bool IsWord(std::wstring_view text, std::wstring_view word) {
+    const auto upper = [](wchar_t c) { return c >= L'a' && c <= L'z' ? c - L'a' + L'A' : c; };
+    return std::equal(text.begin(), text.end(), word.begin(), word.end(),
+                      [&](wchar_t x, wchar_t y) { return upper(x) == upper(y); });
+}
+
+bool IsDeviceName(std::wstring_view fileName) {
+    std::wstring_view base = fileName.substr(0, fileName.find(L'.'));
+    base = base.substr(0, base.find_last_not_of(L' ') + 1);
+    for (const std::wstring_view device : {L"CON", L"NUL", L"AUX", L"PRN", L"CONIN$", L"CONOUT$"}) {
+        if (IsWord(base, device)) {
+            return true;
+        }
+    }
+    return base.size() == 4 &&
+           (IsWord(base.substr(0, 3), L"COM") || IsWord(base.substr(0, 3), L"LPT")) &&
+           base[3] >= L'1' && base[3] <= L'9';
+}
+
+} // namespace
+
+std::wstring TraceFilePath(std::wstring_view variable) {
+    if (variable.size() >= 2 && variable.front() == L'"' && variable.back() == L'"') {
+        variable = variable.substr(1, variable.size() - 2);
+    }
+    if (!IsUsableJavaHome(variable)) {
+        return {};
+    }
+    if (variable.starts_with(L"\\\\")) { // \\server\share\..., or a device form
+        const auto serverEnd = variable.find_first_of(L"\\/", 2);
+        const auto shareEnd = variable.find_first_of(L"\\/", serverEnd + 1);
+        const std::wstring_view server = variable.substr(2, serverEnd - 2);
+        const std::wstring_view share = variable.substr(serverEnd + 1, shareEnd - serverEnd - 1);
+        if (server == L"." || server == L"?" || IsWord(share, L"pipe") ||
+            IsWord(share, L"mailslot")) {
+            return {};
+        }
+    }
+    const auto lastSeparator = variable.find_last_of(L"\\/");
+    if (IsDeviceName(variable.substr(lastSeparator + 1))) {
+        return {};
+    }
+    return std::wstring(variable);
+}
+
 std::wstring JavawPath(const std::wstring& javaHomeDir) {
     return javaHomeDir + L"\\bin\\javaw.exe";
 }

@@ -32,6 +32,14 @@ bool IsAbsolutePath(std::wstring_view path);
 // end it early, and a line end would make the path, and its report, another.
 bool IsUsableJavaHome(std::wstring_view javaHomeDir);
 
+// The file that PELORIN_TRACE names, when a trace may be written there; empty otherwise. One pair
+// of surrounding double quotes is removed first (cmd's set keeps them). What is left must have the
+// form a Java home must have, and name no device: not the \\.\ or \\?\ forms, not a share's pipes
+// or mailslots, and no CON, NUL, AUX, PRN, CONIN$, CONOUT$, COM1 to COM9 or LPT1 to LPT9, with or
+// without an extension. A relative path would write into the current directory, which for a data
+// file opened from Explorer is the folder of the user's data.
+std::wstring TraceFilePath(std::wstring_view variable);
+
 // The Java home as given, and "\bin\javaw.exe".
 std::wstring JavawPath(const std::wstring& javaHomeDir);
 

@@ -36,6 +36,7 @@ void ShowUsage(Trace& trace) {
         return;
     }
     trace.Line(L"help request: the usage window is shown");
+    trace.Write(); // a run ended while the window is open leaves its trace all the same
     try {
         ShowHelpModal();
     } catch (const platform::SystemError& error) {
@@ -88,7 +89,10 @@ void Start(const Launch& launch, Trace& trace) {
             trace.Line(L"started: process ", DecimalText(processId));
         }
     } catch (const platform::SystemError& error) {
-        throw Failure(FailureKind::CannotStartProcess, launch.commandLine, error);
+        // The system's text may name the program it could not start as its insert %1.
+        platform::SystemError named = error;
+        named.text = WithInserts(error.text, launch.program);
+        throw Failure(FailureKind::CannotStartProcess, launch.commandLine, named);
     }
 }
 
@@ -106,7 +110,7 @@ std::optional<Launch> Main(Trace& trace) {
     const std::optional<std::wstring> runtimeKeyPath = ReadRuntimeKeyPath(executableDir, trace);
     const JavaHomeChoice javaHome =
         runtimeKeyPath ? ChooseJavaHome(*runtimeKeyPath) : JavaHomeChoice{};
-    TraceJavaHome(trace, runtimeKeyPath.value_or(L""), javaHome);
+    TraceJavaHome(trace, javaHome);
     const std::wstring javaHomeDir = javaHome.javaHomeDir;
     const std::wstring javawPrefix = MakeJavawPrefix(javaHomeDir);
 
@@ -131,8 +135,9 @@ std::optional<Launch> Main(Trace& trace) {
 int RunPelorin() {
     Trace trace;
     const auto fail = [&](const std::wstring& report, int status) {
-        trace.Line(L"report, exit status ", DecimalText(static_cast<std::uint32_t>(status)), L": ",
-                   report);
+        trace.Lines(L"report, exit status " + DecimalText(static_cast<std::uint32_t>(status)) +
+                        L": ",
+                    report);
         const bool inWindow = platform::WindowsCanBeSeen();
         if (!inWindow) {
             trace.Line(L"no one can see a window here, so the report goes to standard error only");

@@ -118,6 +118,52 @@ std::wstring Abbreviated(const std::wstring& text) {
     if (text.size() <= ShownWhole) {
         return text;
     }
-    return text.substr(0, ShownStart) + L" \u2026 " + text.substr(text.size() - ShownEnd) + L"\n(" +
+    // A surrogate pair on either cut goes with the middle.
+    const auto isSurrogate = [](wchar_t c, wchar_t first) {
+        return c >= first && c < first + 0x400;
+    };
+    const std::size_t start = ShownStart - (isSurrogate(text[ShownStart - 1], 0xD800) ? 1 : 0);
+    std::size_t end = text.size() - ShownEnd;
+    end += isSurrogate(text[end], 0xDC00) ? 1 : 0;
+    return text.substr(0, start) + L" \u2026 " + text.substr(end) + L"\n(" +
            DecimalText(text.size()) + L" characters; the middle is left out here)";
+}
+
+std::wstring Visible(std::wstring_view text) {
+    std::wstring shown(text);
+    for (wchar_t& c : shown) {
+        if (c < 0x20) {
+            c = static_cast<wchar_t>(0x2400 + c);
+        } else if (c == 0x7F) {
+            c = 0x2421;
+        }
+    }
+    return shown;
+}
+
+std::wstring WithInserts(std::wstring_view message, std::wstring_view insertOne) {
+    const auto digit = [&](std::size_t at) {
+        return at < message.size() && message[at] >= L'0' && message[at] <= L'9';
+    };
+    std::wstring filled;
+    for (std::size_t i = 0; i < message.size(); ++i) {
+        if (message[i] != L'%' || !digit(i + 1) || message[i + 1] == L'0') {
+            filled += message[i];
+            continue;
+        }
+        const std::size_t digits = digit(i + 2) ? 2 : 1;
+        const bool one = digits == 1 && message[i + 1] == L'1';
+        std::size_t end = i + 1 + digits;
+        if (end < message.size() && message[end] == L'!') { // a format, such as %1!s!
+            const auto closing = message.find(L'!', end + 1);
+            end = closing == std::wstring_view::npos ? message.size() : closing + 1;
+        }
+        if (one && !insertOne.empty()) {
+            filled += insertOne;
+        } else if (!filled.empty() && filled.back() == L' ') {
+            filled.pop_back();
+        }
+        i = end - 1;
+    }
+    return filled;
 }

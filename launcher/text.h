@@ -19,5 +19,14 @@ std::wstring DecimalText(std::uint64_t number);
 
 // Text as a report shows it: whole when it is short; otherwise its start and its end, with the
 // note that its middle is left out, and its length. A command line of thousands of characters
-// is no use in a message box.
+// is no use in a message box. A cut never splits a character in two.
 std::wstring Abbreviated(const std::wstring& text);
+
+// The text with each control character (U+0000 to U+001F, U+007F) shown as its picture from the
+// Control Pictures block (U+2400 to U+241F, U+2421): a line end in an argument or a NUL in a file
+// is seen, and a count of characters stays true of what is shown.
+std::wstring Visible(std::wstring_view text);
+
+// A system's message with its inserts filled in: %1 is insertOne, any other (%2 to %99) is left
+// out, and the blank before an insert left out goes with it.
+std::wstring WithInserts(std::wstring_view message, std::wstring_view insertOne);

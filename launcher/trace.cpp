@@ -87,12 +87,12 @@ std::wstring TraceText(const ViewAnswer& answer) {
 
 } // namespace
 
-void TraceJavaHome(Trace& trace, const std::wstring& runtimeKeyPath, const JavaHomeChoice& choice) {
+void TraceJavaHome(Trace& trace, const JavaHomeChoice& choice) {
     if (!trace) { // the lines are built only for a trace
         return;
     }
     for (const auto& answer : choice.views) {
-        trace.Line(L"registry: HKEY_LOCAL_MACHINE\\", runtimeKeyPath,
+        trace.Line(L"registry: HKEY_LOCAL_MACHINE\\", choice.keyPath,
                    answer.view == modRegAccess::RegistryView::Bits32 ? L", 32-bit view: "
                                                                      : L", 64-bit view: ",
                    TraceText(answer));
@@ -110,32 +110,37 @@ void TraceJavaHome(Trace& trace, const std::wstring& runtimeKeyPath, const JavaH
 
 Trace::Trace() noexcept {
     try {
-        path_ = platform::EnvironmentVariable(L"PELORIN_TRACE");
+        path_ = TraceFilePath(platform::EnvironmentVariable(L"PELORIN_TRACE"));
         if (!path_.empty()) {
             started_ = platform::Microseconds();
-            block_ = Header() + L"\r\n";
         }
     } catch (const std::exception&) {
         path_.clear(); // a trace that can't begin is no trace
     }
 }
 
-void Trace::Add(std::initializer_list<std::wstring_view> parts) {
+void Trace::Add(std::initializer_list<std::wstring_view> parts, bool keepLineEnds) {
+    if (block_.empty()) {
+        block_ = Header() + (written_ ? L", continued" : L"") + L"\r\n";
+    }
     std::wstring text;
     for (const auto part : parts) {
         text += part;
     }
-    std::erase(text, L'\r');
     const std::uint64_t tenths = (platform::Microseconds() - started_) / 100;
     std::wstring time = DecimalText(tenths / 10) + L"." + DecimalText(tenths % 10) + L" ms";
     time.insert(0, time.size() < 10 ? 10 - time.size() : 0, L' ');
-    // Text of several lines, such as a report, goes on lines of its own below the step's.
+    if (!keepLineEnds) {
+        block_ += time + L"  " + Visible(text) + L"\r\n";
+        return;
+    }
+    // Each line of the text after the first goes on a line of its own below the step's.
     std::wstring lines = time + L"  ";
     for (std::size_t start = 0, end; start < text.size(); start = end + 1) {
         end = std::min(text.find(L'\n', start), text.size());
         if (end > start) {
             lines += (start == 0 ? L"" : L"\r\n" + std::wstring(12, L' ')) +
-                     text.substr(start, end - start);
+                     Visible(std::wstring_view(text).substr(start, end - start));
         }
     }
     block_ += lines + L"\r\n";
@@ -151,4 +156,5 @@ void Trace::Write() noexcept {
         // A trace file that is missing its folder, read-only or locked changes nothing of the run.
     }
     block_.clear();
+    written_ = true;
 }

@@ -15,28 +15,39 @@
 
 class Trace {
 public:
-    // Reads PELORIN_TRACE; the trace is off when it is unset or empty.
+    // Reads PELORIN_TRACE; the trace is off when it is unset, empty, or names no file that a trace
+    // may be written to (see TraceFilePath).
     Trace() noexcept;
 
     explicit operator bool() const { return !path_.empty(); }
 
-    // Adds a line, joined from its parts, when the trace is on.
+    // Adds a line, joined from its parts, when the trace is on. Control characters in the parts
+    // are shown as their pictures (see Visible), so that a line is always one line.
     template <typename... Parts> void Line(const Parts&... parts) {
         if (!path_.empty()) {
-            Add({std::wstring_view(parts)...});
+            Add({std::wstring_view(parts)...}, false);
+        }
+    }
+
+    // Adds a text of the program's own of several lines, such as a report, after its lead: each
+    // of its line ends starts an indented line below the step's.
+    void Lines(std::wstring_view lead, std::wstring_view text) {
+        if (!path_.empty()) {
+            Add({lead, text}, true);
         }
     }
 
     // Appends the block to the file in one write, so that runs appending at once never mix their
-    // lines, and starts an empty one.
+    // lines. Lines added after it go into a block of their own, marked as continued.
     void Write() noexcept;
 
 private:
-    void Add(std::initializer_list<std::wstring_view> parts);
+    void Add(std::initializer_list<std::wstring_view> parts, bool keepLineEnds);
 
     std::wstring path_;
     std::uint64_t started_ = 0; // microseconds
     std::wstring block_;
+    bool written_ = false;
 };
 
 // How the trace tells a pointer file's encoding.
@@ -44,4 +55,4 @@ std::wstring TraceText(PointerFileEncoding encoding);
 
 // Adds the lines that tell what each registry view answered, why a home was passed over, and the
 // Java home chosen.
-void TraceJavaHome(Trace& trace, const std::wstring& runtimeKeyPath, const JavaHomeChoice& choice);
+void TraceJavaHome(Trace& trace, const JavaHomeChoice& choice);

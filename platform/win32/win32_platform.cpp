@@ -29,6 +29,16 @@ TextFromGrowingBuffer(const wchar_t* call,
     }
 }
 
+void LoadDllsOnlyFromTheSystemFolder() {
+    using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
+    const auto restrict =
+        reinterpret_cast<SetDefaultDllDirectoriesFunction>(reinterpret_cast<void*>(
+            GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+    if (restrict != nullptr) {
+        restrict(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    }
+}
+
 SystemError LastSystemError(const wchar_t* call) {
     const DWORD code = GetLastError();
     return SystemError(call, code, SystemErrorText(code));

@@ -18,6 +18,12 @@ std::wstring
 TextFromGrowingBuffer(const wchar_t* call,
                       const std::function<unsigned long(wchar_t*, unsigned long)>& fill);
 
+// Makes the system folder the only place DLLs are loaded from by name, where the system offers
+// that (SetDefaultDllDirectories, bound on first use). By default Windows looks beside the exe
+// first for a DLL that is not among its known ones, and a copy of the exe in a folder that others
+// can write to, such as Downloads or a share, would load one planted there. Throws nothing.
+void LoadDllsOnlyFromTheSystemFolder();
+
 // The system's own words for an error code, without the trailing line end.
 std::wstring SystemErrorText(unsigned long code);
 

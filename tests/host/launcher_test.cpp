@@ -162,3 +162,63 @@ TEST(ComposeLaunchCommand, BuildsThePrimaryOrTheFallbackShape) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(TraceFilePath, OnlyAWholePathThatNamesNoDevice) {
+    const NormaliseCase cases[] = {
+        {L"\"C:\\logs\\t.txt\"", L"C:\\logs\\t.txt"},
+        {L"\\\\server\\share\\t.txt", L"\\\\server\\share\\t.txt"},
+        {L"C:\\logs\\COM10.txt", L"C:\\logs\\COM10.txt"},
+        {L"C:\\logs\\console.txt", L"C:\\logs\\console.txt"},
+        {L"t.txt", L""},
+        {L"\"C:\\logs\\t.txt", L""},
+        {L"C:\\logs\\t\r\n.txt", L""},
+        {L"\\\\.\\C:\\t.txt", L""},
+        {L"\\\\?\\C:\\t.txt", L""},
+        {L"\\\\server\\PIPE\\x", L""},
+        {L"\\\\server\\mailslot\\x", L""},
+        {L"C:\\logs\\NUL.txt", L""},
+        {L"C:\\con .log", L""},
+        {L"C:\\COM1", L""},
+        {L"C:\\logs\\lpt9.txt", L""},
+        {L"C:\\AUX", L""},
+        {L"C:\\prn", L""},
+        {L"C:\\CONOUT$", L""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(TraceFilePath(c.argLine), c.expected) << c.argLine;
+    }
+}
+
+// A report shows 1,000 characters whole, and more by their first 600 and last 300; a surrogate
+// pair on a cut goes with the middle.
+TEST(Abbreviated, ShowsTheStartAndEndAndNeverSplitsAPair) {
+    const std::wstring pair = {static_cast<wchar_t>(0xD83D), static_cast<wchar_t>(0xDE00)};
+    const std::wstring note = L"\n(1001 characters; the middle is left out here)";
+    const std::pair<std::wstring, std::wstring> cases[] = {
+        {std::wstring(1000, L'a'), std::wstring(1000, L'a')},
+        {std::wstring(600, L'a') + std::wstring(101, L'b') + std::wstring(300, L'c'),
+         std::wstring(600, L'a') + L" \u2026 " + std::wstring(300, L'c') + note},
+        {std::wstring(599, L'a') + pair + std::wstring(99, L'b') + pair + std::wstring(299, L'c'),
+         std::wstring(599, L'a') + L" \u2026 " + std::wstring(299, L'c') + note},
+    };
+    for (const auto& [text, shown] : cases) {
+        EXPECT_EQ(Abbreviated(text), shown);
+    }
+}
+
+TEST(WithInserts, NamesTheProgramAsInsertOneAndLeavesOutTheOthers) {
+    const std::tuple<const wchar_t*, const wchar_t*, const wchar_t*> cases[] = {
+        {L"%1 is not a valid Win32 application.", L"C:\\J\\javaw.exe",
+         L"C:\\J\\javaw.exe is not a valid Win32 application."},
+        {L"The file %1!s! needs %2.", L"x", L"The file x needs."},
+        {L"Cannot run %1 here.", L"", L"Cannot run here."},
+        {L"%12 of 100% done%0", L"x", L" of 100% done%0"},
+    };
+    for (const auto& [message, program, filled] : cases) {
+        EXPECT_EQ(WithInserts(message, program), filled) << message;
+    }
+}
+
+} // namespace

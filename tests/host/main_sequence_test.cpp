@@ -214,6 +214,14 @@ TEST_F(MainSequence, EachFailureReportsAndStartsNothing) {
          ApplicationNotStarted,
          {L"Cannot start process", Javaw + JarArgument + L" -e report.dat", L"Access is denied",
           L"CreateProcessW, error 5"}},
+        {"javaw.exe is no program",
+         [](Machine& m) {
+             m.failingCall = L"CreateProcessW";
+             m.failingText = L"%1 is not a valid Win32 application.";
+         },
+         L"report.dat",
+         ApplicationNotStarted,
+         {L"Reason: C:\\Java\\jre\\bin\\javaw.exe is not a valid Win32 application."}},
         {"command line too long for Windows",
          [](Machine&) {},
          std::wstring(32766, L'x'),

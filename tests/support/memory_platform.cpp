@@ -25,7 +25,7 @@ bool SameKeyPath(const std::wstring& a, const std::wstring& b) {
 
 void FailIfAsked(const wchar_t* call) {
     if (TheMachine().failingCall == call) {
-        throw platform::SystemError(call, ErrorAccessDenied, L"Access is denied.");
+        throw platform::SystemError(call, ErrorAccessDenied, TheMachine().failingText);
     }
 }
 

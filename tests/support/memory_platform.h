@@ -43,6 +43,7 @@ struct Machine {
     // CreateProcessW (LaunchProcess), CreateWindowExW (ShowModalForm) or WriteFile
     // (AppendToFile).
     std::wstring failingCall;
+    std::wstring failingText = L"Access is denied.";
 
     struct Started {
         std::wstring program;

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <functional>
 
 namespace fs = std::filesystem;
@@ -207,6 +208,29 @@ bool FocusReaches(HWND window, int controlId) {
         Sleep(50);
     }
     return false;
+}
+
+// A run ended while the window is open leaves its trace: the steps up to the window are in the
+// file before it shows, and its close follows in a block of its own.
+TEST_F(HelpWindow, TheTraceIsInTheFileBeforeTheWindowShows) {
+    const fs::path trace = root / "trace.txt";
+    const auto read = [&] {
+        std::ifstream in(trace, std::ios::binary);
+        return std::string{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    };
+    SetEnvironmentVariableW(L"PELORIN_TRACE", trace.c_str());
+    const HWND window = ShowUsageWindow();
+    SetEnvironmentVariableW(L"PELORIN_TRACE", nullptr);
+    ASSERT_NE(window, nullptr);
+    const std::string shown = read();
+    EXPECT_NE(shown.find(" ms  help request: the usage window is shown\r\n"), std::string::npos)
+        << shown;
+    test::TypeKeys("Pelorin", "alt+c");
+    ExpectEndedCleanly();
+    const std::string closed = read();
+    EXPECT_EQ(closed.substr(0, shown.size()), shown);
+    EXPECT_NE(closed.find(", continued\r\n", shown.size()), std::string::npos) << closed;
+    EXPECT_NE(closed.find(" ms  the usage window was closed\r\n", shown.size()), std::string::npos);
 }
 
 TEST_F(HelpWindow, KeyboardMovesBetweenTheControlsAndOnlyTheCloseButtonCloses) {

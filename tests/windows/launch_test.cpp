@@ -543,6 +543,46 @@ TEST_F(LaunchTest, ATraceFileThatCannotBeWrittenChangesNothing) {
     EXPECT_FALSE(fs::exists(root / "no such folder"));
 }
 
+// Only a whole path is written: with cmd's quotes around it, but never relative to the current
+// directory (the data file's folder) and never a pipe. A trace line shows control characters as
+// their pictures, and the key path as the registry was asked for it.
+TEST_F(LaunchTest, TraceGoesOnlyWhereAWholePathSaysAndShowsControlCharacters) {
+    SetJavaHome();
+    const fs::path trace = root / "trace.txt";
+    const HANDLE pipe = CreateNamedPipeW(L"\\\\.\\pipe\\PelorinTestsTrace", PIPE_ACCESS_INBOUND,
+                                         PIPE_TYPE_BYTE | PIPE_NOWAIT, 1, 0, 4096, 0, nullptr);
+    ASSERT_NE(pipe, INVALID_HANDLE_VALUE);
+    const std::pair<std::wstring, bool> cases[] = {
+        // PELORIN_TRACE, whether trace.txt is written
+        {L"\"" + trace.wstring() + L"\"", true},
+        {L"trace.txt", false},
+        {L"\\\\.\\pipe\\PelorinTestsTrace", false},
+    };
+    for (const auto& [variable, written] : cases) {
+        SCOPED_TRACE(test::Utf8(variable));
+        SetEnvironmentVariableW(L"PELORIN_TRACE", variable.c_str());
+        ExpectLaunched(Run(L" report.dat"), home / "bin" / "javaw.exe", Primary(L" -e report.dat"));
+        EXPECT_EQ(fs::exists(trace), written);
+        EXPECT_FALSE(fs::exists(dataDir / "trace.txt"));
+        fs::remove(trace);
+    }
+    EXPECT_FALSE(ConnectNamedPipe(pipe, nullptr));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PIPE_LISTENING)) << "the pipe was opened";
+    CloseHandle(pipe);
+
+    SetEnvironmentVariableW(L"PELORIN_TRACE", trace.c_str());
+    WritePointerFile(key->path() + std::string("\0junk\r\n", 7));
+    ExpectLaunched(Run(L" a.dat\r\nb.dat"), home / "bin" / "javaw.exe",
+                   Primary(L" -e a.dat\r\nb.dat"));
+    const std::wstring keyPath(key->path().begin(), key->path().end());
+    ExpectTraceLines(trace,
+                     {L"arguments: [a.dat\u240D\u240Ab.dat]\r\n",
+                      L"pointer file read as ANSI, first item: [" + keyPath + L"\u2400junk]\r\n",
+                      L"registry: HKEY_LOCAL_MACHINE\\" + keyPath + L", 32-bit view: ",
+                      L"command line, " + std::to_wstring(Primary(L" -e a.dat\r\nb.dat").size()) +
+                          L" characters: " + Primary(L" -e a.dat\u240D\u240Ab.dat") + L"\r\n"});
+}
+
 } // namespace
 
 namespace {

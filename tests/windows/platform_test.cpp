@@ -57,6 +57,19 @@ TEST(Win32Platform, AnAnswerOfZeroIsEmptyOnlyWhenTheSystemSaysNothingWentWrong) 
     SetEnvironmentVariableW(L"PELORIN_SET_TO_NOTHING", nullptr);
 }
 
+// A DLL planted beside the exe is loaded by name until the program's start-up step, never after.
+TEST(Win32Platform, AfterStartUpNoDllIsLoadedFromBesideTheExe) {
+    const auto planted = test::BuildDirectory() / "planted.dll";
+    std::error_code ignored;
+    std::filesystem::remove(planted, ignored);
+    std::filesystem::copy_file(test::BuildDirectory() / "refuse_forms.dll", planted);
+    const HMODULE before = LoadLibraryW(L"planted.dll");
+    ASSERT_NE(before, nullptr) << "the test can't plant a DLL";
+    FreeLibrary(before);
+    platform::win32::LoadDllsOnlyFromTheSystemFolder();
+    EXPECT_EQ(LoadLibraryW(L"planted.dll"), nullptr);
+}
+
 TEST(Win32Platform, ExecutablePathIsTheRunningProgram) {
     EXPECT_EQ(std::filesystem::path(platform::ExecutablePath()),
               test::BuildDirectory() / "pelorin_windows_tests.exe");
