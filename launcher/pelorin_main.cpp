@@ -18,12 +18,7 @@ std::optional<std::wstring> ReadRuntimeKeyPath(const std::wstring& executableDir
     const std::wstring path = executableDir + L"\\JRE.pelorin";
     trace.Line(L"pointer file: ", path);
     const RuntimePointer pointer = ReadRuntimePointer(path);
-    if (trace) { // the lines that take more than their parts are built only for a trace
-        trace.Line(L"pointer file read as ", TraceText(pointer.encoding), L", first item: ",
-                   pointer.keyPath ? L"[" + *pointer.keyPath + L"]"
-                                   : L"none within the first " + DecimalText(MaxPointerFileBytes) +
-                                         L" bytes, so it names no registry key");
-    }
+    TracePointer(trace, pointer);
     return pointer.keyPath;
 }
 
@@ -78,7 +73,7 @@ std::wstring FindJavaExe(const std::wstring& executableDir, const std::wstring& 
 
 void Start(const Launch& launch, Trace& trace) {
     trace.Line(L"starting: ", launch.program);
-    if (trace) {
+    if (trace) { // numbers are formatted only for a trace
         trace.Line(L"command line, ", DecimalText(launch.commandLine.size()), L" characters: ",
                    launch.commandLine);
     }

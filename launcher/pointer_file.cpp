@@ -57,16 +57,13 @@ std::optional<DataItem> ReadFirstDataItem(std::wstring_view text) {
 RuntimePointer ReadRuntimePointer(const std::wstring& path) {
     std::string bytes;
     try {
-        bytes = platform::ReadFileStart(path, [](std::string_view start) {
-            const auto item = ReadFirstDataItem(Decoded(start).text);
-            return start.size() <= MaxPointerFileBytes && !(item && item->ended);
-        });
+        // One byte past the bound tells whether the file goes on past it.
+        bytes = platform::ReadFileStart(path, MaxPointerFileBytes + 1);
     } catch (const platform::SystemError& error) {
         throw Failure(FailureKind::FileNotFound, path, error);
     }
     const bool longer = bytes.size() > MaxPointerFileBytes;
-    bytes.resize(std::min(bytes.size(), MaxPointerFileBytes));
-    const DecodedText decoded = Decoded(bytes);
+    const DecodedText decoded = Decoded(std::string_view(bytes).substr(0, MaxPointerFileBytes));
     const auto item = ReadFirstDataItem(decoded.text);
     if (longer && !(item && item->ended)) {
         return {decoded.encoding, std::nullopt};

@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-// Pelorin reads no more of the file than its first item needs, and never more than this. An item
-// that has not ended within it is longer than any registry key path, so it names no key.
+// Pelorin reads no more of the file than this. An item that has not ended within it is longer
+// than any registry key path, so it names no key.
 inline constexpr std::size_t MaxPointerFileBytes = 128 * 1024;
 
 // How the file is written: in the ANSI code page, or, after its byte-order mark, in UTF-8 or in
@@ -32,6 +32,6 @@ struct RuntimePointer {
     std::optional<std::wstring> keyPath; // none: the first item is too long to name a key
 };
 
-// Reads the pointer file at path as far as its first item. Throws Failure: FileNotFound when it
-// can't be read, InputPastEndOfFile when it holds no item.
+// Reads the pointer file at path, at most its first MaxPointerFileBytes and one byte more. Throws
+// Failure: FileNotFound when it can't be read, InputPastEndOfFile when it holds no item.
 RuntimePointer ReadRuntimePointer(const std::wstring& path);

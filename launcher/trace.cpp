@@ -24,23 +24,9 @@ std::wstring Header() {
            Digits(now.millisecond, 3) + L", process " + DecimalText(platform::ProcessId());
 }
 
-std::wstring TypeName(std::uint32_t type) {
-    static constexpr std::array<const wchar_t*, 12> names = {L"REG_NONE",
-                                                             L"REG_SZ",
-                                                             L"REG_EXPAND_SZ",
-                                                             L"REG_BINARY",
-                                                             L"REG_DWORD",
-                                                             L"REG_DWORD_BIG_ENDIAN",
-                                                             L"REG_LINK",
-                                                             L"REG_MULTI_SZ",
-                                                             L"REG_RESOURCE_LIST",
-                                                             L"REG_FULL_RESOURCE_DESCRIPTOR",
-                                                             L"REG_RESOURCE_REQUIREMENTS_LIST",
-                                                             L"REG_QWORD"};
-    return type < names.size() ? names[type] : L"type " + DecimalText(type);
-}
-
 } // namespace
+
+namespace {
 
 std::wstring TraceText(PointerFileEncoding encoding) {
     switch (encoding) {
@@ -56,19 +42,16 @@ std::wstring TraceText(PointerFileEncoding encoding) {
     return L"ANSI";
 }
 
-namespace {
-
 std::wstring TraceText(const ViewAnswer& answer) {
     using Outcome = modRegAccess::RegistryRead::Outcome;
     const modRegAccess::RegistryRead& read = answer.read;
     switch (read.outcome) {
     case Outcome::NoKey:
-        return L"no key (error " + DecimalText(static_cast<std::uint32_t>(read.status)) + L")";
+        return L"no key (error " + DecimalText(read.code) + L")";
     case Outcome::NoValue:
-        return L"no value JavaHome (error " + DecimalText(static_cast<std::uint32_t>(read.status)) +
-               L")";
+        return L"no value JavaHome (error " + DecimalText(read.code) + L")";
     case Outcome::OtherType:
-        return L"JavaHome is of type " + TypeName(read.type) + L", not REG_SZ";
+        return L"JavaHome is of type " + read.typeName + L", not REG_SZ";
     case Outcome::Value:
         break;
     }
@@ -86,6 +69,16 @@ std::wstring TraceText(const ViewAnswer& answer) {
 }
 
 } // namespace
+
+void TracePointer(Trace& trace, const RuntimePointer& pointer) {
+    if (!trace) { // the lines are built only for a trace
+        return;
+    }
+    trace.Line(L"pointer file read as ", TraceText(pointer.encoding), L", first item: ",
+               pointer.keyPath ? L"[" + *pointer.keyPath + L"]"
+                               : L"none within the first " + DecimalText(MaxPointerFileBytes) +
+                                     L" bytes, so it names no registry key");
+}
 
 void TraceJavaHome(Trace& trace, const JavaHomeChoice& choice) {
     if (!trace) { // the lines are built only for a trace

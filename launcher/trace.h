@@ -50,8 +50,8 @@ private:
     bool written_ = false;
 };
 
-// How the trace tells a pointer file's encoding.
-std::wstring TraceText(PointerFileEncoding encoding);
+// Adds the line that tells how the pointer file was read and what its first item is.
+void TracePointer(Trace& trace, const RuntimePointer& pointer);
 
 // Adds the lines that tell what each registry view answered, why a home was passed over, and the
 // Java home chosen.

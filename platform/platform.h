@@ -33,10 +33,8 @@ std::wstring CommandLine();
 // The full path of the running executable.
 std::wstring ExecutablePath();
 
-// The start of an existing file, read a piece at a time from its beginning for as long as
-// wantsMore, given all that has been read, says so, or to the end of the file.
-std::string ReadFileStart(const std::wstring& path,
-                          const std::function<bool(std::string_view bytesSoFar)>& wantsMore);
+// The start of an existing file: its first maxBytes bytes, or all of it when it is shorter.
+std::string ReadFileStart(const std::wstring& path, std::size_t maxBytes);
 
 // Text in the system's ANSI code page as wide text.
 std::wstring AnsiToWide(std::string_view bytes);
@@ -76,15 +74,25 @@ void AppendToFile(const std::wstring& path, std::string_view bytes);
 std::wstring SystemDirectory();
 std::wstring WindowsDirectory();
 
-// The registry primitives of the wide API, with the system's own status codes (0 is success). A
-// key of 0 is no key: queries on it fail.
-using RegistryKey = std::uintptr_t;
-long RegistryOpenKey(std::uint32_t rootKey, const std::wstring& keyPath,
-                     std::uint32_t desiredAccess, RegistryKey& key);
-// data may be null to ask for type and size only; size is in bytes, in and out.
-long RegistryQueryValue(RegistryKey key, const std::wstring& valueName, std::uint32_t& type,
-                        wchar_t* data, std::uint32_t& size);
-void RegistryCloseKey(RegistryKey key);
+// The two views of HKEY_LOCAL_MACHINE\SOFTWARE that a 64-bit Windows keeps: the 32-bit
+// programs' and its own.
+enum class RegistryView { Bits32, Bits64 };
+
+// What the registry holds under a value's name.
+struct RegistryAnswer {
+    enum class Outcome { NoKey, NoValue, Value };
+    Outcome outcome = Outcome::NoKey;
+    std::uint32_t code = 0; // the system's code for the call that decided the answer
+    std::wstring typeName;  // of a value: its type as Windows names it, such as REG_SZ
+    std::string data;       // of a value: its bytes as stored
+};
+
+// Reads the value named valueName of the key at keyPath below rootKey, one of the system's
+// predefined keys, in the given view, with read access only. A key path or name is taken up to
+// its first NUL. A value that changes size while it is read is read again. Throws nothing: a
+// registry that can't be reached has no key.
+RegistryAnswer ReadRegistryValue(std::uint32_t rootKey, const std::wstring& keyPath,
+                                 const std::wstring& valueName, RegistryView view);
 
 // Starts a process from one complete command line with the given window show state, and returns
 // its identifier without waiting. The program started is applicationPath when given; when it is

@@ -1,6 +1,8 @@
 // Reading one string value from the Windows registry.
 #pragma once
 
+#include "platform/platform.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -9,17 +11,16 @@ namespace modRegAccess {
 
 inline constexpr std::uint32_t HKEY_LOCAL_MACHINE_ROOT = 0x80000002;
 
-// A 64-bit Windows keeps two views of HKEY_LOCAL_MACHINE\SOFTWARE. They are asked in this order:
-// 32-bit installers and runtimes register in the 32-bit view.
-enum class RegistryView { Bits32, Bits64 };
+// The views are asked in this order: 32-bit installers and runtimes register in the 32-bit view.
+using RegistryView = platform::RegistryView;
 inline constexpr RegistryView RegistryViews[] = {RegistryView::Bits32, RegistryView::Bits64};
 
 // What one view answered, and why there is no value when there is none.
 struct RegistryRead {
     enum class Outcome { Value, NoKey, NoValue, OtherType };
     Outcome outcome = Outcome::NoKey;
-    long status = 0;        // the system's code for the call that ended the read
-    std::uint32_t type = 0; // the value's type, as the registry reported it
+    std::uint32_t code = 0; // the system's code for the call that ended the read
+    std::wstring typeName;  // the value's type, as Windows names it
     std::optional<std::wstring> value;
 };
 

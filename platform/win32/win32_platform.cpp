@@ -39,6 +39,66 @@ void LoadDllsOnlyFromTheSystemFolder() {
     }
 }
 
+namespace {
+
+std::wstring RegistryTypeName(DWORD type) {
+    switch (type) {
+    case REG_NONE:
+        return L"REG_NONE";
+    case REG_SZ:
+        return L"REG_SZ";
+    case REG_EXPAND_SZ:
+        return L"REG_EXPAND_SZ";
+    case REG_BINARY:
+        return L"REG_BINARY";
+    case REG_DWORD:
+        return L"REG_DWORD";
+    case REG_DWORD_BIG_ENDIAN:
+        return L"REG_DWORD_BIG_ENDIAN";
+    case REG_LINK:
+        return L"REG_LINK";
+    case REG_MULTI_SZ:
+        return L"REG_MULTI_SZ";
+    case REG_RESOURCE_LIST:
+        return L"REG_RESOURCE_LIST";
+    case REG_FULL_RESOURCE_DESCRIPTOR:
+        return L"REG_FULL_RESOURCE_DESCRIPTOR";
+    case REG_RESOURCE_REQUIREMENTS_LIST:
+        return L"REG_RESOURCE_REQUIREMENTS_LIST";
+    case REG_QWORD:
+        return L"REG_QWORD";
+    default:
+        return L"type " + std::to_wstring(type);
+    }
+}
+
+// A value that keeps changing size between the reads is given up after this many.
+constexpr int MaxValueReads = 4;
+
+} // namespace
+
+RegistryAnswer ReadGrowingValue(const std::function<long(unsigned long* type, unsigned char* data,
+                                                         unsigned long* size)>& query) {
+    using Outcome = RegistryAnswer::Outcome;
+    DWORD type = 0;
+    DWORD size = 0;
+    LONG status = query(&type, nullptr, &size);
+    for (int read = 0; read < MaxValueReads && status == ERROR_SUCCESS; ++read) {
+        std::string data(size, '\0');
+        DWORD readSize = size;
+        status = query(&type, reinterpret_cast<BYTE*>(data.data()), &readSize);
+        if (status == ERROR_SUCCESS) {
+            data.resize(std::min<std::size_t>(readSize, data.size())); // it may have shrunk
+            return {Outcome::Value, ERROR_SUCCESS, RegistryTypeName(type), std::move(data)};
+        }
+        if (status == ERROR_MORE_DATA) { // it grew since it was measured, to readSize
+            size = readSize;
+            status = ERROR_SUCCESS;
+        }
+    }
+    return {Outcome::NoValue, static_cast<std::uint32_t>(status), {}, {}};
+}
+
 SystemError LastSystemError(const wchar_t* call) {
     const DWORD code = GetLastError();
     return SystemError(call, code, SystemErrorText(code));
@@ -124,23 +184,25 @@ std::wstring ExecutablePath() {
         });
 }
 
-std::string ReadFileStart(const std::wstring& path,
-                          const std::function<bool(std::string_view bytesSoFar)>& wantsMore) {
+std::string ReadFileStart(const std::wstring& path, std::size_t maxBytes) {
     const HandleOwner file = win32::OwnedFile(CreateFileW(
         path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         throw win32::LastSystemError(L"CreateFileW");
     }
-    std::string bytes;
-    char piece[4096];
-    DWORD read = 0;
-    do {
-        if (!ReadFile(file.get(), piece, sizeof piece, &read, nullptr)) {
+    std::string bytes(maxBytes, '\0');
+    std::size_t filled = 0;
+    DWORD read = 1;
+    while (filled < bytes.size() && read != 0) {
+        const DWORD piece =
+            static_cast<DWORD>(std::min<std::size_t>(bytes.size() - filled, 1 << 20));
+        if (!ReadFile(file.get(), bytes.data() + filled, piece, &read, nullptr)) {
             throw win32::LastSystemError(L"ReadFile");
         }
-        bytes.append(piece, read);
-    } while (read != 0 && wantsMore(bytes));
+        filled += read;
+    }
+    bytes.resize(filled);
     return bytes;
 }
 
@@ -238,37 +300,27 @@ std::wstring WindowsDirectory() {
         });
 }
 
-long RegistryOpenKey(std::uint32_t rootKey, const std::wstring& keyPath,
-                     std::uint32_t desiredAccess, RegistryKey& key) {
-    key = 0;
-    if (Registry().open == nullptr) {
-        return ERROR_PROC_NOT_FOUND;
+RegistryAnswer ReadRegistryValue(std::uint32_t rootKey, const std::wstring& keyPath,
+                                 const std::wstring& valueName, RegistryView view) {
+    using Outcome = RegistryAnswer::Outcome;
+    const RegistryFunctions& registry = Registry();
+    if (registry.open == nullptr) {
+        return {Outcome::NoKey, ERROR_PROC_NOT_FOUND, {}, {}};
     }
-    HKEY opened = nullptr;
-    const LONG status =
-        Registry().open(ToHkey(rootKey), keyPath.c_str(), 0, desiredAccess, &opened);
-    key = status == ERROR_SUCCESS ? reinterpret_cast<RegistryKey>(opened) : 0;
-    return status;
-}
-
-long RegistryQueryValue(RegistryKey key, const std::wstring& valueName, std::uint32_t& type,
-                        wchar_t* data, std::uint32_t& size) {
-    if (Registry().query == nullptr) {
-        return ERROR_PROC_NOT_FOUND;
+    // Read access is all that is needed; asking for more is refused to ordinary users under
+    // HKEY_LOCAL_MACHINE.
+    const REGSAM access =
+        KEY_QUERY_VALUE | (view == RegistryView::Bits32 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY);
+    HKEY key = nullptr;
+    const LONG opened = registry.open(ToHkey(rootKey), keyPath.c_str(), 0, access, &key);
+    if (opened != ERROR_SUCCESS) {
+        return {Outcome::NoKey, static_cast<std::uint32_t>(opened), {}, {}};
     }
-    DWORD valueType = type;
-    DWORD valueSize = size;
-    const LONG status = Registry().query(reinterpret_cast<HKEY>(key), valueName.c_str(), nullptr,
-                                         &valueType, reinterpret_cast<BYTE*>(data), &valueSize);
-    type = valueType;
-    size = valueSize;
-    return status;
-}
-
-void RegistryCloseKey(RegistryKey key) {
-    if (Registry().close != nullptr) {
-        Registry().close(reinterpret_cast<HKEY>(key));
-    }
+    const std::unique_ptr<HKEY__, decltype(registry.close)> owner(key, registry.close);
+    return win32::ReadGrowingValue(
+        [&](unsigned long* type, unsigned char* data, unsigned long* size) {
+            return registry.query(key, valueName.c_str(), nullptr, type, data, size);
+        });
 }
 
 std::uint32_t LaunchProcess(const std::wstring& applicationPath, const std::wstring& commandLine,

@@ -24,6 +24,12 @@ TextFromGrowingBuffer(const wchar_t* call,
 // can write to, such as Downloads or a share, would load one planted there. Throws nothing.
 void LoadDllsOnlyFromTheSystemFolder();
 
+// A registry value read with query, RegQueryValueExW for one open key and value name: asked for
+// its type and size, then read into a buffer of that size, and read again, a few times at most,
+// when it grew in between. A value that shrank keeps only what was read.
+RegistryAnswer ReadGrowingValue(const std::function<long(unsigned long* type, unsigned char* data,
+                                                         unsigned long* size)>& query);
+
 // The system's own words for an error code, without the trailing line end.
 std::wstring SystemErrorText(unsigned long code);
 

@@ -30,8 +30,8 @@ Launch Fallback(const std::wstring& javaExe, const std::wstring& tail) {
 }
 
 void SetJavaHome(std::map<std::wstring, memory_platform::RegistryKeyValues>& view,
-                 std::uint32_t type, const std::wstring& text) {
-    view[KeyPath][L"JavaHome"] = {type, text + L'\0'};
+                 const std::wstring& typeName, const std::wstring& text) {
+    view[KeyPath][L"JavaHome"] = {typeName, memory_platform::Utf16Bytes(text + L'\0')};
 }
 
 class MainSequence : public ::testing::Test {
@@ -40,7 +40,7 @@ protected:
         memory_platform::Reset();
         machine().executablePath = ExeDir + L"\\Pelorin.exe";
         machine().files[PointerFile] = "SOFTWARE\\JavaSoft\\JRE\\1.8\r\n";
-        SetJavaHome(machine().registry32, 1, L"C:\\Java\\jre");
+        SetJavaHome(machine().registry32, L"REG_SZ", L"C:\\Java\\jre");
         machine().environment[L"PATH"] = L"C:\\Windows\\system32;C:\\Program Files\\Java\\bin";
         machine().files[JavaOnPath] = "MZ";
         machine().files[L"C:\\Java\\jre\\bin\\javaw.exe"] = "MZ";
@@ -65,54 +65,54 @@ TEST_F(MainSequence, TakesJavaHomeFromTheFirstViewThatHoldsOneOrFallsBackToJavaE
     };
     const ViewCase cases[] = {
         {"no key", [](Machine& m) { m.registry32.clear(); }, L""},
-        {"REG_EXPAND_SZ", [](Machine& m) { SetJavaHome(m.registry32, 2, L"C:\\Java\\jre"); }, L""},
-        {"blanks only", [](Machine& m) { SetJavaHome(m.registry32, 1, L"   "); }, L""},
+        {"REG_EXPAND_SZ", [](Machine& m) { SetJavaHome(m.registry32, L"REG_EXPAND_SZ", L"C:\\Java\\jre"); }, L""},
+        {"blanks only", [](Machine& m) { SetJavaHome(m.registry32, L"REG_SZ", L"   "); }, L""},
         {"key named nowhere", [](Machine& m) { m.files[PointerFile] = "SOFTWARE\\Nowhere\r\n"; },
          L""},
         {"64-bit view only",
          [](Machine& m) {
              m.registry32.clear();
-             SetJavaHome(m.registry64, 1, L"C:\\J64");
+             SetJavaHome(m.registry64, L"REG_SZ", L"C:\\J64");
          },
          L"C:\\J64"},
-        {"32-bit view first", [](Machine& m) { SetJavaHome(m.registry64, 1, L"C:\\J64"); },
+        {"32-bit view first", [](Machine& m) { SetJavaHome(m.registry64, L"REG_SZ", L"C:\\J64"); },
          L"C:\\Java\\jre"},
         {"another type in the 32-bit view",
          [](Machine& m) {
-             SetJavaHome(m.registry32, 2, L"C:\\J32");
-             SetJavaHome(m.registry64, 1, L"C:\\J64");
+             SetJavaHome(m.registry32, L"REG_EXPAND_SZ", L"C:\\J32");
+             SetJavaHome(m.registry64, L"REG_SZ", L"C:\\J64");
          },
          L"C:\\J64"},
         {"empty in the 32-bit view",
          [](Machine& m) {
-             SetJavaHome(m.registry32, 1, L"");
-             SetJavaHome(m.registry64, 1, L"C:\\J64");
+             SetJavaHome(m.registry32, L"REG_SZ", L"");
+             SetJavaHome(m.registry64, L"REG_SZ", L"C:\\J64");
          },
          L"C:\\J64"},
         {"blanks in the 32-bit view",
          [](Machine& m) {
-             SetJavaHome(m.registry32, 1, L"  ");
-             SetJavaHome(m.registry64, 1, L"C:\\J64");
+             SetJavaHome(m.registry32, L"REG_SZ", L"  ");
+             SetJavaHome(m.registry64, L"REG_SZ", L"C:\\J64");
          },
          L"C:\\J64"},
         // A runtime that has gone leaves its value behind; the one that is there is taken.
         {"32-bit home without its runtime",
          [](Machine& m) {
-             SetJavaHome(m.registry32, 1, L"C:\\Gone");
-             SetJavaHome(m.registry64, 1, L"C:\\Java\\jre");
+             SetJavaHome(m.registry32, L"REG_SZ", L"C:\\Gone");
+             SetJavaHome(m.registry64, L"REG_SZ", L"C:\\Java\\jre");
          },
          L"C:\\Java\\jre"},
         {"no home holds a runtime: the first whole path, for its report",
          [](Machine& m) {
-             SetJavaHome(m.registry32, 1, L"jre");
-             SetJavaHome(m.registry64, 1, L"C:\\Gone 64");
+             SetJavaHome(m.registry32, L"REG_SZ", L"jre");
+             SetJavaHome(m.registry64, L"REG_SZ", L"C:\\Gone 64");
              m.files.erase(L"C:\\Java\\jre\\bin\\javaw.exe");
          },
          L"C:\\Gone 64"},
         {"empty in both views",
          [](Machine& m) {
-             SetJavaHome(m.registry32, 1, L"");
-             SetJavaHome(m.registry64, 1, L"");
+             SetJavaHome(m.registry32, L"REG_SZ", L"");
+             SetJavaHome(m.registry64, L"REG_SZ", L"");
          },
          L""},
     };
@@ -279,13 +279,12 @@ TEST_F(MainSequence, HelpRequestShowsTheUsageWindowAndStartsNothing) {
 // What the end-to-end runs don't show of the trace: the other outcomes a step can have.
 TEST_F(MainSequence, TraceNamesEachOutcome) {
     const std::pair<std::function<void(Machine&)>, const wchar_t*> cases[] = {
-        {[](Machine& m) { SetJavaHome(m.registry32, 4, L"x"); },
+        {[](Machine& m) { SetJavaHome(m.registry32, L"REG_DWORD", L"x"); },
          L", 32-bit view: JavaHome is of type REG_DWORD, not REG_SZ"},
-        {[](Machine& m) { SetJavaHome(m.registry32, 12, L"x"); }, L"of type type 12, not REG_SZ"},
-        {[](Machine& m) { SetJavaHome(m.registry32, 1, L"jre"); },
+        {[](Machine& m) { SetJavaHome(m.registry32, L"REG_SZ", L"jre"); },
          L"JavaHome = [jre], not a whole folder path: passed over"},
         {[](Machine& m) { m.registry32[KeyPath].clear(); }, L"no value JavaHome (error 2)"},
-        {[](Machine& m) { SetJavaHome(m.registry32, 1, L"C:\\Gone"); },
+        {[](Machine& m) { SetJavaHome(m.registry32, L"REG_SZ", L"C:\\Gone"); },
          L"32-bit view: JavaHome = [C:\\Gone], which holds no bin\\javaw.exe: passed over"},
         {[](Machine& m) { m.files[PointerFile] = "\xFF\xFE" + std::string(200000, ' '); },
          L"read as UTF-16 little-endian after the mark, first item: none within the first 131072 "

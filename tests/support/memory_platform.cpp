@@ -1,21 +1,15 @@
 #include "tests/support/memory_platform.h"
 
+#include "registry/registry.h"
+
 #include <algorithm>
 
 namespace memory_platform {
 namespace {
 
-constexpr std::uint32_t HklmRoot = 0x80000002;
-constexpr long ErrorFileNotFound = 2;
-constexpr long ErrorAccessDenied = 5;
-constexpr long ErrorInvalidHandle = 6;
-constexpr long ErrorMoreData = 234;
-constexpr std::uint32_t KeyQueryValue = 0x0001;
-constexpr std::uint32_t KeyWow64Bits64 = 0x0100;
-constexpr std::uint32_t KeyWow64Bits32 = 0x0200;
-
-// Open keys by handle; the handle is the key's index plus one.
-std::vector<const RegistryKeyValues*> openedKeys;
+// The system's codes that the machine answers with.
+constexpr std::uint32_t ErrorFileNotFound = 2;
+constexpr std::uint32_t ErrorAccessDenied = 5;
 
 bool SameKeyPath(const std::wstring& a, const std::wstring& b) {
     const auto lower = [](wchar_t c) { return c < 0x80 ? std::tolower(c) : c; };
@@ -53,7 +47,15 @@ Machine& TheMachine() {
 
 void Reset() {
     TheMachine() = Machine();
-    openedKeys.clear();
+}
+
+std::string Utf16Bytes(const std::wstring& text) {
+    std::string bytes;
+    for (const wchar_t c : text) {
+        bytes += static_cast<char>(c & 0xFF);
+        bytes += static_cast<char>(c >> 8 & 0xFF);
+    }
+    return bytes;
 }
 
 } // namespace memory_platform
@@ -71,16 +73,13 @@ std::wstring ExecutablePath() {
     return TheMachine().executablePath;
 }
 
-std::string ReadFileStart(const std::wstring& path,
-                          const std::function<bool(std::string_view bytesSoFar)>& wantsMore) {
+std::string ReadFileStart(const std::wstring& path, std::size_t maxBytes) {
     const auto file = TheMachine().files.find(path);
     if (file == TheMachine().files.end()) {
-        throw SystemError(L"CreateFileW", 2, L"The system cannot find the file specified.");
+        throw SystemError(L"CreateFileW", memory_platform::ErrorFileNotFound,
+                          L"The system cannot find the file specified.");
     }
-    std::string bytes;
-    do {
-        bytes += file->second.substr(bytes.size(), 4096);
-    } while (bytes.size() < file->second.size() && wantsMore(bytes));
+    std::string bytes = file->second.substr(0, maxBytes);
     TheMachine().bytesRead += bytes.size();
     return bytes;
 }
@@ -140,59 +139,24 @@ std::wstring WindowsDirectory() {
     return TheMachine().windowsDirectory;
 }
 
-long RegistryOpenKey(std::uint32_t rootKey, const std::wstring& keyPath,
-                     std::uint32_t desiredAccess, RegistryKey& key) {
-    using namespace memory_platform;
-    key = 0;
-    if (rootKey != HklmRoot) {
-        return ErrorInvalidHandle;
-    }
-    if ((desiredAccess & ~(KeyWow64Bits32 | KeyWow64Bits64 | KeyQueryValue)) != 0) {
-        return ErrorAccessDenied;
-    }
-    const auto& view =
-        (desiredAccess & KeyWow64Bits32) != 0 ? TheMachine().registry32 : TheMachine().registry64;
-    const auto found = std::find_if(view.begin(), view.end(), [&](const auto& entry) {
-        return SameKeyPath(entry.first, keyPath);
+RegistryAnswer ReadRegistryValue(std::uint32_t rootKey, const std::wstring& keyPath,
+                                 const std::wstring& valueName, RegistryView view) {
+    using memory_platform::ErrorFileNotFound;
+    using Outcome = RegistryAnswer::Outcome;
+    const auto& keys =
+        view == RegistryView::Bits32 ? TheMachine().registry32 : TheMachine().registry64;
+    const std::wstring path = keyPath.substr(0, keyPath.find(L'\0'));
+    const auto key = std::find_if(keys.begin(), keys.end(), [&](const auto& entry) {
+        return memory_platform::SameKeyPath(entry.first, path);
     });
-    if (found == view.end()) {
-        return ErrorFileNotFound;
+    if (rootKey != modRegAccess::HKEY_LOCAL_MACHINE_ROOT || key == keys.end()) {
+        return {Outcome::NoKey, ErrorFileNotFound, {}, {}};
     }
-    openedKeys.push_back(&found->second);
-    key = openedKeys.size();
-    ++TheMachine().openKeys;
-    return 0;
-}
-
-long RegistryQueryValue(RegistryKey key, const std::wstring& valueName, std::uint32_t& type,
-                        wchar_t* data, std::uint32_t& size) {
-    using namespace memory_platform;
-    if (key == 0 || key > openedKeys.size() || openedKeys[key - 1] == nullptr) {
-        return ErrorInvalidHandle;
+    const auto value = key->second.find(valueName);
+    if (value == key->second.end()) {
+        return {Outcome::NoValue, ErrorFileNotFound, {}, {}};
     }
-    if (TheMachine().queryOverride) {
-        return TheMachine().queryOverride(valueName, type, data, size);
-    }
-    const auto value = openedKeys[key - 1]->find(valueName);
-    if (value == openedKeys[key - 1]->end()) {
-        return ErrorFileNotFound;
-    }
-    type = value->second.type;
-    const auto stored = static_cast<std::uint32_t>(value->second.data.size() * sizeof(wchar_t));
-    const bool fits = data == nullptr || size >= stored;
-    if (data != nullptr && fits) {
-        std::copy(value->second.data.begin(), value->second.data.end(), data);
-    }
-    size = stored;
-    return fits ? 0 : ErrorMoreData;
-}
-
-void RegistryCloseKey(RegistryKey key) {
-    using namespace memory_platform;
-    if (key != 0 && key <= openedKeys.size() && openedKeys[key - 1] != nullptr) {
-        openedKeys[key - 1] = nullptr;
-        --TheMachine().openKeys;
-    }
+    return {Outcome::Value, 0, value->second.typeName, value->second.data};
 }
 
 std::uint32_t LaunchProcess(const std::wstring& applicationPath, const std::wstring& commandLine,

@@ -13,9 +13,13 @@
 namespace memory_platform {
 
 struct RegistryValue {
-    std::uint32_t type = 1;
-    std::wstring data; // the UTF-16 text as stored, terminator included when there is one
+    std::wstring typeName = L"REG_SZ";
+    std::string data; // the bytes as stored
 };
+
+// Text as the registry stores it: UTF-16, little-endian, without a terminator unless the text ends
+// in one.
+std::string Utf16Bytes(const std::wstring& text);
 
 // Values by name, in one key.
 using RegistryKeyValues = std::map<std::wstring, RegistryValue>;
@@ -29,15 +33,9 @@ struct Machine {
     std::wstring systemDirectory = L"C:\\Windows\\system32";
     std::wstring windowsDirectory = L"C:\\Windows";
 
-    // Keys of HKEY_LOCAL_MACHINE by path (compared without regard to case), per view. The user is
-    // an ordinary one: opening a key for more than reading is refused.
+    // Keys of HKEY_LOCAL_MACHINE by path (compared without regard to case), per view.
     std::map<std::wstring, RegistryKeyValues> registry32;
     std::map<std::wstring, RegistryKeyValues> registry64;
-    // When set, answers every value query in place of the stored values.
-    std::function<long(const std::wstring& valueName, std::uint32_t& type, wchar_t* data,
-                       std::uint32_t& size)>
-        queryOverride;
-    int openKeys = 0;
 
     // The system call that fails, with access denied: GetModuleFileNameW (ExecutablePath),
     // CreateProcessW (LaunchProcess), CreateWindowExW (ShowModalForm) or WriteFile

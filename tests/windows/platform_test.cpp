@@ -80,16 +80,11 @@ TEST(Win32Platform, ReadFileStartReadsAsFarAsAskedOrGivesTheSystemError) {
     const std::string bytes =
         std::string("first,\"second\"\r\n\0\xFF", 18) + std::string(9000, 'x');
     test::WriteBytes(path, bytes);
-    EXPECT_EQ(platform::ReadFileStart(path.wstring(), [](std::string_view) { return true; }),
-              bytes);
-    const std::string start =
-        platform::ReadFileStart(path.wstring(), [](std::string_view) { return false; });
-    EXPECT_GT(start.size(), 0u);
-    EXPECT_LT(start.size(), bytes.size());
-    EXPECT_EQ(start, bytes.substr(0, start.size()));
+    EXPECT_EQ(platform::ReadFileStart(path.wstring(), 100000), bytes);
+    EXPECT_EQ(platform::ReadFileStart(path.wstring(), 9017), bytes.substr(0, 9017));
     std::filesystem::remove(path);
     try {
-        platform::ReadFileStart(path.wstring(), [](std::string_view) { return true; });
+        platform::ReadFileStart(path.wstring(), 100);
         ADD_FAILURE() << "a missing file was read";
     } catch (const platform::SystemError& error) {
         EXPECT_EQ(error.call, L"CreateFileW");
@@ -113,6 +108,48 @@ TEST(Win32Platform, LaunchProcessOfAMissingProgramFails) {
 TEST(Win32Platform, AnsiConversionReadsTheCodePage) {
     EXPECT_EQ(platform::AnsiToWide("SOFTWARE\\Java Runtime, 1.8"), L"SOFTWARE\\Java Runtime, 1.8");
     EXPECT_EQ(platform::AnsiToWide(""), L"");
+}
+
+// A value that changes size between the measure and the read: read again when it grew, cut to
+// what was read when it shrank, and no value when a read fails or it keeps growing.
+TEST(Win32Platform, ARegistryValueIsReadAgainWhenItGrew) {
+    struct GrowingCase {
+        const char* name;
+        std::vector<std::string> values; // what each call finds, the last one again after it
+        LONG failure;                    // the status of the read, once measured, or success
+        std::optional<std::string> expected;
+    };
+    const std::string grown = "C:\\Longer";
+    const GrowingCase cases[] = {
+        {"grows once", {"C:\\J", grown}, ERROR_SUCCESS, grown},
+        {"shrinks", {"C:\\Longer", "C:\\J"}, ERROR_SUCCESS, "C:\\J"},
+        {"read fails", {"C:\\J"}, ERROR_ACCESS_DENIED, std::nullopt},
+        {"keeps growing",
+         {"a", "ab", "abc", "abcd", "abcde", "abcdef"},
+         ERROR_SUCCESS,
+         std::nullopt},
+    };
+    for (const auto& c : cases) {
+        std::size_t call = 0;
+        const auto answer = platform::win32::ReadGrowingValue(
+            [&](unsigned long* type, unsigned char* data, unsigned long* size) -> long {
+                const std::string& value = c.values[std::min(call++, c.values.size() - 1)];
+                *type = REG_SZ;
+                const bool fits = data != nullptr && *size >= value.size();
+                if (fits) {
+                    std::copy(value.begin(), value.end(), data);
+                }
+                *size = static_cast<unsigned long>(value.size());
+                return data == nullptr              ? ERROR_SUCCESS
+                       : c.failure != ERROR_SUCCESS ? c.failure
+                       : fits                       ? ERROR_SUCCESS
+                                                    : ERROR_MORE_DATA;
+            });
+        EXPECT_EQ(answer.outcome == platform::RegistryAnswer::Outcome::Value,
+                  c.expected.has_value())
+            << c.name;
+        EXPECT_EQ(answer.data, c.expected.value_or("")) << c.name;
+    }
 }
 
 // ReadRegistryString against values written for real, of every type and in both views.
