@@ -27,7 +27,7 @@ DecodedText Decoded(std::string_view bytes) {
             const std::string_view rest = bytes.substr(mark.bytes.size());
             return {mark.encoding,
                     mark.encoding == PointerFileEncoding::Utf8
-                        ? Utf8ToWide(rest)
+                        ? platform::Utf8ToWide(rest)
                         : Utf16ToWide(rest, mark.encoding == PointerFileEncoding::Utf16BE)};
         }
     }

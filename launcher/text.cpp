@@ -2,97 +2,11 @@
 
 namespace {
 
-constexpr wchar_t Replacement = L'\uFFFD';
-
 constexpr std::size_t ShownWhole = 1000;
 constexpr std::size_t ShownStart = 600;
 constexpr std::size_t ShownEnd = 300;
 
-// How many bytes a UTF-8 sequence that begins with this byte holds, and the bits it brings; 0
-// for a byte that can't begin one.
-int SequenceLength(unsigned char lead) {
-    return lead < 0x80   ? 1
-           : lead < 0xC2 ? 0
-           : lead < 0xE0 ? 2
-           : lead < 0xF0 ? 3
-           : lead < 0xF5 ? 4
-                         : 0;
-}
-
-void AppendCodePoint(std::wstring& text, std::uint32_t point) {
-    if (point >= 0x10000 && sizeof(wchar_t) == 2) {
-        point -= 0x10000;
-        text.push_back(static_cast<wchar_t>(0xD800 + (point >> 10)));
-        text.push_back(static_cast<wchar_t>(0xDC00 + (point & 0x3FF)));
-    } else {
-        text.push_back(static_cast<wchar_t>(point));
-    }
-}
-
 } // namespace
-
-std::wstring Utf8ToWide(std::string_view bytes) {
-    std::wstring text;
-    text.reserve(bytes.size());
-    for (std::size_t i = 0; i < bytes.size();) {
-        const auto lead = static_cast<unsigned char>(bytes[i]);
-        const int length = SequenceLength(lead);
-        std::uint32_t point = length == 1 ? lead : lead & (0x7Fu >> length);
-        int taken = length == 0 ? 0 : 1;
-        for (; taken < length && i + taken < bytes.size(); ++taken) {
-            const auto next = static_cast<unsigned char>(bytes[i + taken]);
-            if ((next & 0xC0) != 0x80) {
-                break;
-            }
-            point = (point << 6) | (next & 0x3Fu);
-        }
-        const bool whole = length != 0 && taken == length;
-        // Overlong forms, surrogates and points past U+10FFFF are no characters.
-        const bool valid = whole && !(length == 3 && point < 0x800) &&
-                           !(length == 4 && (point < 0x10000 || point > 0x10FFFF)) &&
-                           !(point >= 0xD800 && point <= 0xDFFF);
-        if (valid) {
-            AppendCodePoint(text, point);
-        } else {
-            text.push_back(Replacement);
-        }
-        i += static_cast<std::size_t>(valid ? length : std::max(taken, 1));
-    }
-    return text;
-}
-
-std::string WideToUtf8(std::wstring_view text) {
-    std::string bytes;
-    bytes.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        auto point = static_cast<std::uint32_t>(text[i]);
-        const bool high = point >= 0xD800 && point <= 0xDBFF;
-        const bool pairs =
-            high && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
-        if (pairs) {
-            point = 0x10000 + ((point - 0xD800) << 10) + (text[++i] - 0xDC00);
-        } else if ((point >= 0xD800 && point <= 0xDFFF) || point > 0x10FFFF) {
-            point = Replacement;
-        }
-        const auto put = [&](std::uint32_t byte) { bytes.push_back(static_cast<char>(byte)); };
-        if (point < 0x80) {
-            put(point);
-        } else if (point < 0x800) {
-            put(0xC0 | point >> 6);
-            put(0x80 | (point & 0x3F));
-        } else if (point < 0x10000) {
-            put(0xE0 | point >> 12);
-            put(0x80 | (point >> 6 & 0x3F));
-            put(0x80 | (point & 0x3F));
-        } else {
-            put(0xF0 | point >> 18);
-            put(0x80 | (point >> 12 & 0x3F));
-            put(0x80 | (point >> 6 & 0x3F));
-            put(0x80 | (point & 0x3F));
-        }
-    }
-    return bytes;
-}
 
 std::wstring Utf16ToWide(std::string_view bytes, bool bigEndian) {
     std::wstring text;

@@ -1,15 +1,9 @@
-// Text conversions that don't depend on the machine's code page.
+// Text conversions and the forms in which reports and the trace show text.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
-
-// UTF-8 bytes as wide text; a byte that begins no valid sequence becomes U+FFFD.
-std::wstring Utf8ToWide(std::string_view bytes);
-
-// Wide text as UTF-8; a lone surrogate becomes U+FFFD.
-std::string WideToUtf8(std::wstring_view text);
 
 // UTF-16 bytes, little- or big-endian, as wide text; an odd last byte is left out.
 std::wstring Utf16ToWide(std::string_view bytes, bool bigEndian);

@@ -144,7 +144,7 @@ void Trace::Write() noexcept {
         return;
     }
     try {
-        platform::AppendToFile(path_, WideToUtf8(block_));
+        platform::AppendToFile(path_, platform::WideToUtf8(block_));
     } catch (const std::exception&) {
         // A trace file that is missing its folder, read-only or locked changes nothing of the run.
     }

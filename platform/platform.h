@@ -39,6 +39,11 @@ std::string ReadFileStart(const std::wstring& path, std::size_t maxBytes);
 // Text in the system's ANSI code page as wide text.
 std::wstring AnsiToWide(std::string_view bytes);
 
+// UTF-8 as wide text, and wide text as UTF-8, by the system's own conversion: what it can't
+// convert becomes U+FFFD.
+std::wstring Utf8ToWide(std::string_view bytes);
+std::string WideToUtf8(std::wstring_view text);
+
 // Whether an existing file, not a folder, has this path.
 bool FileExists(const std::wstring& path);
 

@@ -206,15 +206,39 @@ std::string ReadFileStart(const std::wstring& path, std::size_t maxBytes) {
     return bytes;
 }
 
-std::wstring AnsiToWide(std::string_view bytes) {
-    if (bytes.empty()) {
+namespace {
+
+std::wstring ToWide(UINT codePage, std::string_view bytes) {
+    const int inLength = static_cast<int>(std::min<std::size_t>(bytes.size(), INT_MAX));
+    if (inLength == 0) {
         return {};
     }
-    const int inLength = static_cast<int>(std::min<std::size_t>(bytes.size(), INT_MAX));
-    const int length = MultiByteToWideChar(CP_ACP, 0, bytes.data(), inLength, nullptr, 0);
+    const int length = MultiByteToWideChar(codePage, 0, bytes.data(), inLength, nullptr, 0);
     std::wstring text(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, bytes.data(), inLength, text.data(), length);
+    MultiByteToWideChar(codePage, 0, bytes.data(), inLength, text.data(), length);
     return text;
+}
+
+} // namespace
+
+std::wstring AnsiToWide(std::string_view bytes) {
+    return ToWide(CP_ACP, bytes);
+}
+
+std::wstring Utf8ToWide(std::string_view bytes) {
+    return ToWide(CP_UTF8, bytes);
+}
+
+std::string WideToUtf8(std::wstring_view text) {
+    const int inLength = static_cast<int>(std::min<std::size_t>(text.size(), INT_MAX));
+    if (inLength == 0) {
+        return {};
+    }
+    const int length =
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), inLength, nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), inLength, bytes.data(), length, nullptr, nullptr);
+    return bytes;
 }
 
 bool FileExists(const std::wstring& path) {
@@ -364,11 +388,7 @@ DWORD WINAPI WriteStandardStreamCopy(void* parameter) {
                       nullptr);
         return 0;
     }
-    const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), length,
-                        nullptr, nullptr);
+    const std::string utf8 = WideToUtf8(text);
     WriteFile(copy->target, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
     return 0;
 }

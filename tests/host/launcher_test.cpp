@@ -116,23 +116,6 @@ TEST(IsUsableJavaHome, OnlyAWholeFolderPathWithoutAQuote) {
     }
 }
 
-// UTF-8 as Windows' own conversions write and read it: a character outside the basic plane is a
-// surrogate pair in wide text (one wchar_t here), and a lone surrogate or a stray byte is U+FFFD.
-TEST(Utf8, EncodesAndDecodesLikeTheSystem) {
-    const std::pair<std::wstring, std::string> cases[] = {
-        {L"SOFTWARE\\Java", "SOFTWARE\\Java"},
-        {L"J\u00E9r\u00F4me \u0430 \u65E5\u672C",
-         "J\xC3\xA9r\xC3\xB4me \xD0\xB0 \xE6\x97\xA5\xE6\x9C\xAC"},
-        {std::wstring(1, static_cast<wchar_t>(0x1F600)), "\xF0\x9F\x98\x80"},
-    };
-    for (const auto& [wide, utf8] : cases) {
-        EXPECT_EQ(WideToUtf8(wide), utf8);
-        EXPECT_EQ(Utf8ToWide(utf8), wide);
-    }
-    EXPECT_EQ(Utf8ToWide("a\xFF\xC3"), L"a\uFFFD\uFFFD");
-    EXPECT_EQ(WideToUtf8(std::wstring(1, static_cast<wchar_t>(0xD800))), "\xEF\xBF\xBD");
-}
-
 struct CommandCase {
     const wchar_t* javaHome;
     const wchar_t* executableDir;

@@ -298,7 +298,7 @@ TEST_F(MainSequence, TraceNamesEachOutcome) {
         arrange(machine());
         machine().environment[L"PELORIN_TRACE"] = L"C:\\trace.txt";
         Run(L"report.dat");
-        const std::wstring trace = Utf8ToWide(machine().files[L"C:\\trace.txt"]);
+        const std::wstring trace = platform::Utf8ToWide(machine().files[L"C:\\trace.txt"]);
         EXPECT_TRUE(
             trace.starts_with(L"Pelorin 1.00 trace, 2026-12-07 09:05:03.042, process 4241"));
         EXPECT_NE(trace.find(line), std::wstring::npos) << line << L"\n" << trace;

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 TEST(Win32Platform, ModulePathsLongerThanMaxPathComeBackWhole) {
@@ -102,6 +104,58 @@ TEST(Win32Platform, LaunchProcessOfAMissingProgramFails) {
         EXPECT_EQ(error.call, L"CreateProcessW");
         EXPECT_NE(error.code, 0u);
         EXPECT_FALSE(error.text.empty());
+    }
+}
+
+// UTF-8 both ways at every boundary: the last character of each length and the first of the
+// next, the last there is and past it. Bad bytes (overlong forms, surrogates, stray or cut-short
+// sequences) become U+FFFD, one or more, and never hide the good characters after them.
+TEST(Utf8, ConvertsAtEveryBoundary) {
+    const auto collapsed = [](std::wstring text) {
+        text.erase(std::unique(text.begin(), text.end(),
+                               [](wchar_t a, wchar_t b) { return a == 0xFFFD && b == 0xFFFD; }),
+                   text.end());
+        return text;
+    };
+    const std::pair<std::string, std::wstring> decoded[] = {
+        {"\x7F", L"\u007F"},
+        {"\xC2\x80", L"\u0080"},
+        {"\xDF\xBF", L"\u07FF"},
+        {"\xE0\xA0\x80", L"\u0800"},
+        {"\xEF\xBF\xBF", L"\uFFFF"},
+        {"\xF0\x90\x80\x80", L"\U00010000"},
+        {"\xF4\x8F\xBF\xBF", L"\U0010FFFF"},
+        {"J\xC3\xA9 \xD0\xB0 \xE6\x97\xA5", L"J\u00E9 \u0430 \u65E5"},
+        {"\xF4\x90\x80\x80", L"\uFFFD"},
+        {"\xC0\xAF", L"\uFFFD"},
+        {"\xE0\x80\xAF", L"\uFFFD"},
+        {"\xED\xA0\x80", L"\uFFFD"},
+        {"\xFF"
+         "ab",
+         L"\uFFFDab"},
+        {"\xE2\x82"
+         "x",
+         L"\uFFFDx"},
+        {"a\x80\x80"
+         "b",
+         L"a\uFFFDb"},
+    };
+    for (const auto& [bytes, text] : decoded) {
+        EXPECT_EQ(collapsed(platform::Utf8ToWide(bytes)), text) << ::testing::PrintToString(bytes);
+    }
+    const std::pair<std::wstring, std::string> encoded[] = {
+        {L"\u007F", "\x7F"},
+        {L"\u0080", "\xC2\x80"},
+        {L"\u07FF", "\xDF\xBF"},
+        {L"\u0800", "\xE0\xA0\x80"},
+        {L"\uFFFF", "\xEF\xBF\xBF"},
+        {L"\U00010000", "\xF0\x90\x80\x80"},
+        {L"\U0010FFFF", "\xF4\x8F\xBF\xBF"},
+        {std::wstring(1, static_cast<wchar_t>(0xD800)) + L"a", "\xEF\xBF\xBD"
+                                                               "a"},
+    };
+    for (const auto& [text, bytes] : encoded) {
+        EXPECT_EQ(platform::WideToUtf8(text), bytes) << test::Utf8(text);
     }
 }
 
