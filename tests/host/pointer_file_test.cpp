@@ -64,6 +64,7 @@ TEST(ReadRuntimePointer, ReadsAsFarAsTheFirstItemInAnsiOrAfterAUtf8Mark) {
         {"megabytes on one line with no end", "SOFTWARE\\" + megabytes, std::nullopt},
         {"megabytes of blanks", std::string(3 * 1024 * 1024, ' '), std::nullopt},
         {"blanks up to the bound, then an item", bound + "SOFTWARE\\Late\r\n", std::nullopt},
+        {"UTF-16 with no line end", std::string("\xFF\xFES\0\\\0K\0", 8), L"S\\K"},
         {"an item that ends right at the bound", bound.substr(4) + "S\\X\n", L"S\\X"},
         {"blanks only, within the bound", bound, std::nullopt, false},
         {"lone quote", "\"", L""},
