@@ -4,6 +4,7 @@
 #include "platform/win32/owners.h"
 #include "platform/win32/win32_platform.h"
 
+#include <array>
 #include <climits>
 #include <memory>
 
@@ -12,8 +13,9 @@ namespace win32 {
 
 std::wstring
 TextFromGrowingBuffer(const wchar_t* call,
-                      const std::function<unsigned long(wchar_t*, unsigned long)>& fill) {
-    std::wstring text(MAX_PATH, L'\0');
+                      const std::function<unsigned long(wchar_t*, unsigned long)>& fill,
+                      std::size_t firstSize) {
+    std::wstring text(std::max<std::size_t>(firstSize, 1), L'\0');
     for (;;) {
         SetLastError(ERROR_SUCCESS);
         const unsigned long length = fill(text.data(), static_cast<unsigned long>(text.size()));
@@ -347,6 +349,36 @@ RegistryAnswer ReadRegistryValue(std::uint32_t rootKey, const std::wstring& keyP
         });
 }
 
+namespace {
+
+// Sets the standard handles aside for as long as it lives. A program started without inheriting
+// handles is still handed copies of its starter's standard handles by Windows when it is a
+// console program, and by Wine in any case; a caller that reads Pelorin's redirected output to
+// its end would then wait for the application to end.
+class StandardHandlesSetAside {
+public:
+    StandardHandlesSetAside() {
+        for (std::size_t i = 0; i < Streams.size(); ++i) {
+            saved_[i] = GetStdHandle(Streams[i]);
+            SetStdHandle(Streams[i], nullptr);
+        }
+    }
+    ~StandardHandlesSetAside() {
+        for (std::size_t i = 0; i < Streams.size(); ++i) {
+            SetStdHandle(Streams[i], saved_[i]);
+        }
+    }
+    StandardHandlesSetAside(const StandardHandlesSetAside&) = delete;
+    StandardHandlesSetAside& operator=(const StandardHandlesSetAside&) = delete;
+
+private:
+    static constexpr std::array<DWORD, 3> Streams = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE,
+                                                     STD_ERROR_HANDLE};
+    std::array<HANDLE, 3> saved_{};
+};
+
+} // namespace
+
 std::uint32_t LaunchProcess(const std::wstring& applicationPath, const std::wstring& commandLine,
                             int showState) {
     std::wstring writableCommandLine = commandLine; // CreateProcessW may write into it
@@ -357,6 +389,7 @@ std::uint32_t LaunchProcess(const std::wstring& applicationPath, const std::wstr
     PROCESS_INFORMATION process{};
     // The environment and the current directory are inherited: a data file named on the command
     // line is often relative to the directory the user opened it from.
+    const StandardHandlesSetAside noStandardHandles;
     if (!CreateProcessW(applicationPath.empty() ? nullptr : applicationPath.c_str(),
                         writableCommandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &process)) {

@@ -13,10 +13,11 @@ namespace platform::win32 {
 // buffer is too small, at least the buffer's size (GetModuleFileNameW cuts the text and answers
 // the size, GetEnvironmentVariableW answers the size it needs); the buffer grows until it fits.
 // An answer of 0 is an empty text when the system reports no error or a variable not found, and
-// otherwise a SystemError of call.
+// otherwise a SystemError of call. The first buffer holds firstSize characters, at least one.
 std::wstring
 TextFromGrowingBuffer(const wchar_t* call,
-                      const std::function<unsigned long(wchar_t*, unsigned long)>& fill);
+                      const std::function<unsigned long(wchar_t*, unsigned long)>& fill,
+                      std::size_t firstSize = 260);
 
 // Makes the system folder the only place DLLs are loaded from by name, where the system offers
 // that (SetDefaultDllDirectories, bound on first use). By default Windows looks beside the exe

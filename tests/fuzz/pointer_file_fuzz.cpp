@@ -1,35 +1,53 @@
-// The pointer-file reader on any text: it never reads past the text, and the item it gives is
-// exactly the text the reading rules select, ended exactly when more text could not change it.
+// The pointer-file reader the program calls, on files in each form: whatever the bytes, it reads
+// at most its bound and one byte, gives a key path no longer than the bound, and gives the same
+// key path for a file whose first line names one as for that file with any bytes after the line.
 #include "expect.h"
+#include "launcher/failure_report.h"
 #include "launcher/pointer_file.h"
+#include "tests/support/memory_platform.h"
 
-#include <cstdint>
+#include <fuzzer/FuzzedDataProvider.h>
+
+namespace {
+
+const std::wstring Path = L"C:\\Virelt\\JRE.pelorin";
+
+// The key path read, or none when the file holds no item.
+std::optional<std::optional<std::wstring>> Read(const std::string& file) {
+    memory_platform::Reset();
+    memory_platform::TheMachine().files[Path] = file;
+    try {
+        const auto keyPath = ReadRuntimePointer(Path).keyPath;
+        Expect(memory_platform::TheMachine().bytesRead <= MaxPointerFileBytes + 1);
+        Expect(!keyPath || keyPath->size() <= MaxPointerFileBytes);
+        return keyPath;
+    } catch (const Failure& failure) {
+        Expect(failure.kind == FailureKind::InputPastEndOfFile);
+        return std::nullopt;
+    }
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::wstring text(data, data + size);
-    const auto item = ReadFirstDataItem(text);
-    const auto start = text.find_first_not_of(L' ');
-    Expect(item.has_value() == (start != std::wstring::npos)); // blanks only hold no item
-    if (!item) {
-        return 0;
+    FuzzedDataProvider input(data, size);
+    // A first line that names a key in one of the file's forms, with a line end.
+    const int form = input.ConsumeIntegralInRange(0, 3); // ANSI, UTF-8, UTF-16 LE and BE
+    std::string line = input.ConsumeRandomLengthString(300);
+    std::erase_if(line, [](char c) { return c == '"' || c == ',' || c == '\r' || c == '\n'; });
+    line = "K" + line + "\r\n"; // a key path, which no byte-order mark begins
+    std::string first = form == 1 ? "\xEF\xBB\xBF" + line : line;
+    if (form >= 2) {
+        first = form == 2 ? "\xFF\xFE" : "\xFE\xFF";
+        for (const char c : line) {
+            first += form == 2 ? std::string{c, '\0'} : std::string{'\0', c};
+        }
     }
-    if (text[start] == L'"') {
-        // Quoted: everything up to the next quote, line ends included, and never a quote.
-        const std::wstring_view rest = std::wstring_view(text).substr(start + 1);
-        Expect(item->value == rest.substr(0, rest.find(L'"')));
-        Expect(item->ended == (rest.find(L'"') != std::wstring_view::npos));
-        return 0;
-    }
-    // Unquoted: the start of the first line up to the first comma, without trailing blanks; it
-    // never holds a character from after the first line's end, and it stops at nothing else.
-    const std::wstring& value = item->value;
-    Expect(value.find_first_of(L",\r\n") == std::wstring::npos);
-    Expect(value.empty() || value.back() != L' ');
-    Expect(text.compare(start, value.size(), value) == 0);
-    const std::wstring_view after = std::wstring_view(text).substr(start + value.size());
-    const auto next = after.find_first_not_of(L' ');
-    Expect(next == std::wstring_view::npos || after[next] == L',' || after[next] == L'\r' ||
-           after[next] == L'\n');
-    Expect(item->ended == (next != std::wstring_view::npos));
+    const std::string after = input.ConsumeRemainingBytesAsString();
+
+    const auto named = Read(first);
+    Expect(named.has_value() && named->has_value());
+    Expect(Read(first + after) == named);
+    Read(after); // any bytes at all
     return 0;
 }

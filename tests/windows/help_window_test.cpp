@@ -25,10 +25,13 @@ std::ostream& operator<<(std::ostream& out, const PixelRect& r) {
     return out << "(" << r.left << ", " << r.top << ") " << r.width << " x " << r.height;
 }
 
-// A twips rectangle in pixels at the given DPI.
+// Twips in pixels at the given DPI, rounded to the nearest pixel, a half up.
+int Pixels(int twips, int dpi) {
+    return (twips * dpi + 720) / 1440;
+}
+
 PixelRect At(int dpi, int left, int top, int width, int height) {
-    return {MulDiv(left, dpi, 1440), MulDiv(top, dpi, 1440), MulDiv(width, dpi, 1440),
-            MulDiv(height, dpi, 1440)};
+    return {Pixels(left, dpi), Pixels(top, dpi), Pixels(width, dpi), Pixels(height, dpi)};
 }
 
 PixelRect ClientBoundsOf(HWND child) {
@@ -131,8 +134,8 @@ protected:
     void ExpectLayoutAt(HWND window, int dpi) {
         RECT client;
         GetClientRect(window, &client);
-        EXPECT_EQ(client.right, MulDiv(7455, dpi, 1440));
-        EXPECT_EQ(client.bottom, MulDiv(3105, dpi, 1440));
+        EXPECT_EQ(client.right, Pixels(7455, dpi));
+        EXPECT_EQ(client.bottom, Pixels(3105, dpi));
         const HWND text = GetDlgItem(window, frmPelorin::txtHelp);
         const HWND close = GetDlgItem(window, frmPelorin::Close);
         ASSERT_NE(text, nullptr);
@@ -275,7 +278,7 @@ TEST_F(HelpWindow, ScalesWithTheDisplayDpi) {
     DWORD size = sizeof saved;
     const bool hadValue = RegQueryValueExW(desktop, L"LogPixels", nullptr, nullptr,
                                            reinterpret_cast<BYTE*>(&saved), &size) == ERROR_SUCCESS;
-    const DWORD dpi = 144;
+    const DWORD dpi = 120; // where a quarter or three quarters of a pixel must be rounded
     RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi),
                    sizeof dpi);
     const HWND window = ShowUsageWindow();
@@ -287,7 +290,7 @@ TEST_F(HelpWindow, ScalesWithTheDisplayDpi) {
     }
     RegCloseKey(desktop);
     ASSERT_NE(window, nullptr);
-    ExpectLayoutAt(window, 144);
+    ExpectLayoutAt(window, 120);
     PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
     ExpectEndedCleanly();
 }
@@ -331,6 +334,15 @@ TEST(HelpWindowInProcess, UsesVerdana975AndTheApplicationIcons) {
     EXPECT_EQ(logFont.lfHeight, -MulDiv(975, dpi, 7200)) << "9.75 points";
     EXPECT_EQ(logFont.lfWeight, FW_NORMAL);
     EXPECT_FALSE(logFont.lfItalic);
+
+    // The text box is drawn in the window colour, as a text box is, not the button face.
+    const HWND text = form.Control(frmPelorin::txtHelp);
+    const HDC dc = GetDC(text);
+    EXPECT_EQ(SendMessageW(form.Handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                           reinterpret_cast<LPARAM>(text)),
+              reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW)));
+    EXPECT_EQ(GetBkColor(dc), GetSysColor(COLOR_WINDOW));
+    ReleaseDC(text, dc);
 
     for (const auto& [which, metric] :
          {std::pair{ICON_BIG, SM_CXICON}, {ICON_SMALL, SM_CXSMICON}}) {

@@ -8,30 +8,32 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 
 namespace {
 
-TEST(Win32Platform, ModulePathsLongerThanMaxPathComeBackWhole) {
-    // Wine can't start a program from so deep a folder, so the buffer growth is driven here by a
-    // filler that behaves as GetModuleFileNameW does on Windows: it cuts the path to the buffer.
-    for (const std::size_t length : {std::size_t{10}, std::size_t{259}, std::size_t{260},
-                                     std::size_t{261}, std::size_t{1000}, std::size_t{32767}}) {
-        const std::wstring path = L"C:\\" + std::wstring(length - 3, L'p');
-        int calls = 0;
-        const auto filled = platform::win32::TextFromGrowingBuffer(
-            L"GetModuleFileNameW", [&](wchar_t* buffer, unsigned long size) -> unsigned long {
-                ++calls;
-                const std::size_t copied = std::min<std::size_t>(path.size(), size);
-                std::copy(path.begin(), path.begin() + static_cast<long>(copied), buffer);
-                if (copied == size) {
-                    buffer[size - 1] = L'\0';
-                    return size; // cut short, as the system reports it
-                }
-                buffer[copied] = L'\0';
-                return static_cast<unsigned long>(copied);
-            });
-        EXPECT_EQ(filled, path) << length;
-        EXPECT_LE(calls, 9) << length;
+// The real calls, from first buffers too small for them: cut short as Windows cuts them, the
+// text comes back whole.
+TEST(Win32Platform, TextFromAGrowingBufferComesBackWhole) {
+    const std::wstring value(1000, L'v');
+    SetEnvironmentVariableW(L"PELORIN_LONG", value.c_str());
+    for (const std::size_t first : {1, 2, 7}) {
+        EXPECT_EQ(std::filesystem::path(platform::win32::TextFromGrowingBuffer(
+                      L"GetModuleFileNameW",
+                      [](wchar_t* buffer, unsigned long size) {
+                          return static_cast<unsigned long>(
+                              GetModuleFileNameW(nullptr, buffer, size));
+                      },
+                      first)),
+                  test::BuildDirectory() / "pelorin_windows_tests.exe");
+        EXPECT_EQ(platform::win32::TextFromGrowingBuffer(
+                      L"GetEnvironmentVariableW",
+                      [](wchar_t* buffer, unsigned long size) {
+                          return static_cast<unsigned long>(
+                              GetEnvironmentVariableW(L"PELORIN_LONG", buffer, size));
+                      },
+                      first),
+                  value);
     }
 }
 
@@ -159,9 +161,15 @@ TEST(Utf8, ConvertsAtEveryBoundary) {
     }
 }
 
+// Byte 0xE9 is a different letter in each code page.
 TEST(Win32Platform, AnsiConversionReadsTheCodePage) {
-    EXPECT_EQ(platform::AnsiToWide("SOFTWARE\\Java Runtime, 1.8"), L"SOFTWARE\\Java Runtime, 1.8");
-    EXPECT_EQ(platform::AnsiToWide(""), L"");
+    const std::map<UINT, std::wstring> letters = {{1252, L"\u00E9"}, {1251, L"\u0439"}};
+    const auto letter = letters.find(GetACP());
+    if (letter == letters.end()) {
+        GTEST_SKIP() << "code page " << GetACP();
+    }
+    EXPECT_EQ(platform::AnsiToWide("SOFTWARE\\R\xE9 1.8"),
+              L"SOFTWARE\\R" + letter->second + L" 1.8");
 }
 
 // A value that changes size between the measure and the read: read again when it grew, cut to
@@ -215,6 +223,7 @@ TEST(RegistryOnThisSystem, ReadsOnlyRegSzValues) {
         DWORD type;
         std::string bytes;
         std::optional<std::wstring> expected;
+        std::wstring typeName = L"REG_SZ";
     };
     const std::string longValue(100000, 'j');
     const ValueCase cases[] = {
@@ -222,13 +231,16 @@ TEST(RegistryOnThisSystem, ReadsOnlyRegSzValues) {
         {"Sz64", KEY_WOW64_64KEY, REG_SZ, std::string("C:\\J64\0", 7), L"C:\\J64"},
         {"Empty", KEY_WOW64_32KEY, REG_SZ, std::string("\0", 1), L""},
         {"EmbeddedNul", KEY_WOW64_32KEY, REG_SZ, std::string("C:\\A\0B\0", 7), L"C:\\A"},
-        {"Expand", KEY_WOW64_32KEY, REG_EXPAND_SZ, std::string("C:\\Java\0", 8), std::nullopt},
-        {"Multi", KEY_WOW64_32KEY, REG_MULTI_SZ, std::string("C:\\Java\0\0", 9), std::nullopt},
-        {"Binary", KEY_WOW64_32KEY, REG_BINARY, "C:\\Java", std::nullopt},
-        {"Dword", KEY_WOW64_32KEY, REG_DWORD, std::string(4, '\1'), std::nullopt},
+        {"Expand", KEY_WOW64_32KEY, REG_EXPAND_SZ, std::string("C:\\Java\0", 8), std::nullopt,
+         L"REG_EXPAND_SZ"},
+        {"Multi", KEY_WOW64_32KEY, REG_MULTI_SZ, std::string("C:\\Java\0\0", 9), std::nullopt,
+         L"REG_MULTI_SZ"},
+        {"Binary", KEY_WOW64_32KEY, REG_BINARY, "C:\\Java", std::nullopt, L"REG_BINARY"},
+        {"Dword", KEY_WOW64_32KEY, REG_DWORD, std::string(4, '\1'), std::nullopt, L"REG_DWORD"},
+        {"Qword", KEY_WOW64_32KEY, REG_QWORD, std::string(8, '\1'), std::nullopt, L"REG_QWORD"},
         {"Long", KEY_WOW64_32KEY, REG_SZ, longValue + '\0',
          std::wstring(longValue.begin(), longValue.end())},
-        {"Missing", KEY_WOW64_32KEY, REG_NONE, "", std::nullopt},
+        {"Missing", KEY_WOW64_32KEY, REG_NONE, "", std::nullopt, L""},
     };
     for (const auto& c : cases) {
         if (std::string(c.name) != "Missing") {
@@ -237,13 +249,24 @@ TEST(RegistryOnThisSystem, ReadsOnlyRegSzValues) {
         const std::string path = key.path() + "\\" + c.name;
         const auto view = c.view == KEY_WOW64_64KEY ? modRegAccess::RegistryView::Bits64
                                                     : modRegAccess::RegistryView::Bits32;
-        EXPECT_EQ(modRegAccess::ReadRegistryString(modRegAccess::HKEY_LOCAL_MACHINE_ROOT,
-                                                   std::wstring(path.begin(), path.end()),
-                                                   L"JavaHome", view)
-                      .value,
-                  c.expected)
-            << c.name;
+        const auto read = modRegAccess::ReadRegistryString(modRegAccess::HKEY_LOCAL_MACHINE_ROOT,
+                                                           std::wstring(path.begin(), path.end()),
+                                                           L"JavaHome", view);
+        EXPECT_EQ(read.value, c.expected) << c.name;
+        EXPECT_EQ(read.typeName, c.typeName) << c.name;
     }
+    // A REG_SZ of an odd number of bytes, as a careless installer writes it, keeps its characters.
+    const std::wstring odd = std::wstring(key.path().begin(), key.path().end()) + L"\\Odd";
+    HKEY created = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, odd.c_str(), 0, nullptr, 0,
+                              KEY_ALL_ACCESS | KEY_WOW64_32KEY, nullptr, &created, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExW(created, L"JavaHome", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"C:\\Odd"), 13);
+    RegCloseKey(created);
+    EXPECT_EQ(modRegAccess::ReadRegistryString(modRegAccess::HKEY_LOCAL_MACHINE_ROOT, odd,
+                                               L"JavaHome", modRegAccess::RegistryView::Bits32)
+                  .value,
+              L"C:\\Odd");
 }
 
 } // namespace

@@ -234,6 +234,7 @@ RunResult RunAndAnswer(const std::filesystem::path& program, const std::wstring&
     }
     GetExitCodeProcess(process.hProcess, &result.exitCode);
     result.standardError = ReadAvailable(errorRead);
+    result.standardErrorHeld = PeekNamedPipe(errorRead, nullptr, 0, nullptr, nullptr, nullptr);
     result.standardOutput = ReadAvailable(outputRead);
     CloseHandle(errorRead);
     CloseHandle(outputRead);

@@ -29,6 +29,7 @@ struct RunResult {
     std::vector<std::wstring> messageBoxes; // text of each message box, in order shown
     std::string standardError;              // what the program wrote to standard error
     std::string standardOutput;             // and to standard output
+    bool standardErrorHeld = false;         // a process still holds the pipe once it has ended
 };
 // Starts program with exactly this command line in directory, on desktop when one is named,
 // answers each message box it shows by pressing its button, and waits for it to end. Its standard
