@@ -95,17 +95,4 @@ TEST(ReadRegistryString, AnswersAStringOrNoValue) {
     }
 }
 
-TEST(ReadRegistryString, KeyPathOutsideTheCodePageFindsItsKey) {
-    memory_platform::Reset();
-    const std::wstring path = L"SOFTWARE\\J\u0430va \u65E5\u672C";
-    memory_platform::TheMachine().registry32[path][L"JavaHome"] = {L"REG_SZ",
-                                                                   Terminated(L"C:\\Right")};
-    memory_platform::TheMachine().registry32[L"SOFTWARE\\J?va ??"][L"JavaHome"] = {
-        L"REG_SZ", Terminated(L"C:\\Wrong")};
-    EXPECT_EQ(modRegAccess::ReadRegistryString(modRegAccess::HKEY_LOCAL_MACHINE_ROOT, path,
-                                               L"JavaHome", modRegAccess::RegistryView::Bits32)
-                  .value,
-              L"C:\\Right");
-}
-
 } // namespace

@@ -38,31 +38,6 @@ public:
     bool unloaded = false;
 };
 
-// The machine's UTF-8 conversion: a byte that begins no valid sequence, and a lone surrogate,
-// become U+FFFD.
-constexpr wchar_t Replacement = L'\uFFFD';
-
-// How many bytes a UTF-8 sequence that begins with this byte holds, and the bits it brings; 0
-// for a byte that can't begin one.
-int SequenceLength(unsigned char lead) {
-    return lead < 0x80   ? 1
-           : lead < 0xC2 ? 0
-           : lead < 0xE0 ? 2
-           : lead < 0xF0 ? 3
-           : lead < 0xF5 ? 4
-                         : 0;
-}
-
-void AppendCodePoint(std::wstring& text, std::uint32_t point) {
-    if (point >= 0x10000 && sizeof(wchar_t) == 2) {
-        point -= 0x10000;
-        text.push_back(static_cast<wchar_t>(0xD800 + (point >> 10)));
-        text.push_back(static_cast<wchar_t>(0xDC00 + (point & 0x3FF)));
-    } else {
-        text.push_back(static_cast<wchar_t>(point));
-    }
-}
-
 } // namespace
 
 Machine& TheMachine() {
@@ -118,64 +93,38 @@ std::wstring AnsiToWide(std::string_view bytes) {
     return text;
 }
 
+// The machine's UTF-8: a byte that begins no whole sequence becomes U+FFFD. Its wide characters
+// are 32 bits, so a character outside the basic plane is one of them.
 std::wstring Utf8ToWide(std::string_view bytes) {
     std::wstring text;
-    text.reserve(bytes.size());
     for (std::size_t i = 0; i < bytes.size();) {
         const auto lead = static_cast<unsigned char>(bytes[i]);
-        const int length = memory_platform::SequenceLength(lead);
-        std::uint32_t point = length == 1 ? lead : lead & (0x7Fu >> length);
-        int taken = length == 0 ? 0 : 1;
-        for (; taken < length && i + taken < bytes.size(); ++taken) {
-            const auto next = static_cast<unsigned char>(bytes[i + taken]);
-            if ((next & 0xC0) != 0x80) {
-                break;
-            }
-            point = (point << 6) | (next & 0x3Fu);
+        const int length = lead < 0x80    ? 1
+                           : lead >= 0xF0 ? 4
+                           : lead >= 0xE0 ? 3
+                           : lead >= 0xC0 ? 2
+                                          : 0;
+        auto point = static_cast<std::uint32_t>(length <= 1 ? lead : lead & (0x7F >> length));
+        int taken = 1;
+        for (; taken < length && i + taken < bytes.size() && (bytes[i + taken] & 0xC0) == 0x80;
+             ++taken) {
+            point = point << 6 | (bytes[i + taken] & 0x3F);
         }
-        const bool whole = length != 0 && taken == length;
-        // Overlong forms, surrogates and points past U+10FFFF are no characters.
-        const bool valid = whole && !(length == 3 && point < 0x800) &&
-                           !(length == 4 && (point < 0x10000 || point > 0x10FFFF)) &&
-                           !(point >= 0xD800 && point <= 0xDFFF);
-        if (valid) {
-            memory_platform::AppendCodePoint(text, point);
-        } else {
-            text.push_back(memory_platform::Replacement);
-        }
-        i += static_cast<std::size_t>(valid ? length : std::max(taken, 1));
+        text.push_back(length != 0 && taken == length ? static_cast<wchar_t>(point) : L'\uFFFD');
+        i += static_cast<std::size_t>(taken);
     }
     return text;
 }
 
 std::string WideToUtf8(std::wstring_view text) {
     std::string bytes;
-    bytes.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        auto point = static_cast<std::uint32_t>(text[i]);
-        const bool high = point >= 0xD800 && point <= 0xDBFF;
-        const bool pairs =
-            high && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
-        if (pairs) {
-            point = 0x10000 + ((point - 0xD800) << 10) + (text[++i] - 0xDC00);
-        } else if ((point >= 0xD800 && point <= 0xDFFF) || point > 0x10FFFF) {
-            point = memory_platform::Replacement;
-        }
-        const auto put = [&](std::uint32_t byte) { bytes.push_back(static_cast<char>(byte)); };
-        if (point < 0x80) {
-            put(point);
-        } else if (point < 0x800) {
-            put(0xC0 | point >> 6);
-            put(0x80 | (point & 0x3F));
-        } else if (point < 0x10000) {
-            put(0xE0 | point >> 12);
-            put(0x80 | (point >> 6 & 0x3F));
-            put(0x80 | (point & 0x3F));
-        } else {
-            put(0xF0 | point >> 18);
-            put(0x80 | (point >> 12 & 0x3F));
-            put(0x80 | (point >> 6 & 0x3F));
-            put(0x80 | (point & 0x3F));
+    for (const wchar_t c : text) {
+        const auto point = static_cast<std::uint32_t>(c);
+        const int length = point < 0x80 ? 1 : point < 0x800 ? 2 : point < 0x10000 ? 3 : 4;
+        bytes += static_cast<char>(
+            length == 1 ? point : (0xF00 >> length & 0xFF) | point >> (6 * (length - 1)));
+        for (int k = length - 2; k >= 0; --k) {
+            bytes += static_cast<char>(0x80 | (point >> (6 * k) & 0x3F));
         }
     }
     return bytes;
