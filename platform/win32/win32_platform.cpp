@@ -69,8 +69,13 @@ std::wstring RegistryTypeName(DWORD type) {
         return L"REG_RESOURCE_REQUIREMENTS_LIST";
     case REG_QWORD:
         return L"REG_QWORD";
-    default:
-        return L"type " + std::to_wstring(type);
+    default: // written out here: std::to_wstring brings the C runtime's whole formatter
+        std::wstring digits;
+        do {
+            digits.insert(digits.begin(), static_cast<wchar_t>(L'0' + type % 10));
+            type /= 10;
+        } while (type != 0);
+        return L"type " + digits;
     }
 }
 

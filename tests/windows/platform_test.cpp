@@ -238,6 +238,7 @@ TEST(RegistryOnThisSystem, ReadsOnlyRegSzValues) {
         {"Binary", KEY_WOW64_32KEY, REG_BINARY, "C:\\Java", std::nullopt, L"REG_BINARY"},
         {"Dword", KEY_WOW64_32KEY, REG_DWORD, std::string(4, '\1'), std::nullopt, L"REG_DWORD"},
         {"Qword", KEY_WOW64_32KEY, REG_QWORD, std::string(8, '\1'), std::nullopt, L"REG_QWORD"},
+        {"Twelve", KEY_WOW64_32KEY, 12, "x", std::nullopt, L"type 12"},
         {"Long", KEY_WOW64_32KEY, REG_SZ, longValue + '\0',
          std::wstring(longValue.begin(), longValue.end())},
         {"Missing", KEY_WOW64_32KEY, REG_NONE, "", std::nullopt, L""},
