@@ -231,30 +231,6 @@ TEST_F(LaunchTest, TakesTheRuntimeThatIsThereAndItsOwnNameAsWindowsFoundIt) {
     }
 }
 
-TEST_F(LaunchTest, TakesOnlyTheFirstItemOfThePointerFile) {
-    struct PointerCase {
-        std::string fileText; // $ stands for the test's key path
-        std::string subKey;   // where JavaHome is written, below the test's key
-    };
-    const PointerCase cases[] = {
-        {"\"$\\Java, Runtime\",second\r\n", "Java, Runtime"},
-        {"$\\Java Runtime 1.8\r\nnext line\r\n", "Java Runtime 1.8"},
-        {"    $\\Indented\r\n", "Indented"},
-        {"$\\First,$\\Second\r\n", "First"},
-        {"$\\No line end", "No line end"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.fileText);
-        std::string text = c.fileText;
-        for (std::size_t at; (at = text.find('$')) != std::string::npos;) {
-            text.replace(at, 1, key->path());
-        }
-        WritePointerFile(text);
-        SetJavaHome(KEY_WOW64_32KEY, REG_SZ, c.subKey);
-        ExpectLaunched(Run(L" report.dat"), home / "bin" / "javaw.exe", Primary(L" -e report.dat"));
-    }
-}
-
 TEST_F(LaunchTest, ReadsNoMoreOfAHugePointerFileThanItsFirstItem) {
     SetJavaHome();
     // 64 GiB of NULs after the first line, sparse: more than a run could read or hold.
