@@ -276,7 +276,7 @@ TEST_F(HelpWindow, ScalesWithTheDisplayDpi) {
     DWORD size = sizeof saved;
     const bool hadValue = RegQueryValueExW(desktop, L"LogPixels", nullptr, nullptr,
                                            reinterpret_cast<BYTE*>(&saved), &size) == ERROR_SUCCESS;
-    const DWORD dpi = 120; // where a quarter or three quarters of a pixel must be rounded
+    const DWORD dpi = 110; // where most lengths, and the font, fall between two pixels
     RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi),
                    sizeof dpi);
     const HWND window = ShowUsageWindow();
@@ -288,7 +288,26 @@ TEST_F(HelpWindow, ScalesWithTheDisplayDpi) {
     }
     RegCloseKey(desktop);
     ASSERT_NE(window, nullptr);
-    ExpectLayoutAt(window, 120);
+    ExpectLayoutAt(window, 110);
+    // Verdana 9.75 points at 110 DPI is 14.9 pixels high: 15, rounded. The text box's lines are
+    // as far apart as those of such a font here.
+    const HWND text = GetDlgItem(window, frmPelorin::txtHelp);
+    const auto top = [&](int line) {
+        const auto index = SendMessageW(text, EM_LINEINDEX, static_cast<WPARAM>(line), 0);
+        return static_cast<short>(HIWORD(SendMessageW(text, EM_POSFROMCHAR, index, 0)));
+    };
+    LOGFONTW verdana{};
+    verdana.lfHeight = -15;
+    lstrcpyW(verdana.lfFaceName, L"Verdana");
+    const HFONT font = CreateFontIndirectW(&verdana);
+    const HDC screen = GetDC(nullptr);
+    const HGDIOBJ previous = SelectObject(screen, font);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(screen, &metrics);
+    SelectObject(screen, previous);
+    ReleaseDC(nullptr, screen);
+    DeleteObject(font);
+    EXPECT_EQ(top(1) - top(0), metrics.tmHeight);
     PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
     ExpectEndedCleanly();
 }
