@@ -6,7 +6,6 @@
 JavaHomeChoice ChooseJavaHome(const std::wstring& runtimeKeyPath) {
     JavaHomeChoice choice;
     choice.keyPath = runtimeKeyPath.substr(0, runtimeKeyPath.find(L'\0'));
-    std::wstring firstWholePath;
     for (const auto view : modRegAccess::RegistryViews) {
         auto read = modRegAccess::ReadRegistryString(modRegAccess::HKEY_LOCAL_MACHINE_ROOT,
                                                      choice.keyPath, L"JavaHome", view);
@@ -17,16 +16,17 @@ JavaHomeChoice ChooseJavaHome(const std::wstring& runtimeKeyPath) {
             verdict = platform::FileExists(JavawPath(*read.value)) ? HomeVerdict::Taken
                                                                    : HomeVerdict::NoJavaw;
         }
-        if (verdict == HomeVerdict::Taken) {
-            choice.javaHomeDir = *read.value;
-        } else if (verdict == HomeVerdict::NoJavaw && firstWholePath.empty()) {
-            firstWholePath = *read.value;
-        }
         choice.views.push_back({view, std::move(read), verdict});
         if (verdict == HomeVerdict::Taken) {
+            choice.javaHomeDir = *choice.views.back().read.value;
             return choice;
         }
     }
-    choice.javaHomeDir = firstWholePath;
+    for (const auto& answer : choice.views) {
+        if (answer.verdict == HomeVerdict::NoJavaw) {
+            choice.javaHomeDir = *answer.read.value;
+            break;
+        }
+    }
     return choice;
 }

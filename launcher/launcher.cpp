@@ -2,6 +2,33 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
+
+namespace {
+
+struct ServerAndShare {
+    std::wstring_view server;
+    std::wstring_view share;
+};
+
+// The server and share of a UNC path (\\server\share...), when it names both.
+std::optional<ServerAndShare> UncParts(std::wstring_view path) {
+    if (!path.starts_with(L"\\\\")) {
+        return std::nullopt;
+    }
+    const auto serverEnd = path.find_first_of(L"\\/", 2);
+    if (serverEnd == 2 || serverEnd == std::wstring_view::npos) {
+        return std::nullopt;
+    }
+    const auto shareEnd = path.find_first_of(L"\\/", serverEnd + 1);
+    const std::wstring_view share = path.substr(serverEnd + 1, shareEnd - serverEnd - 1);
+    if (share.empty()) {
+        return std::nullopt;
+    }
+    return ServerAndShare{path.substr(2, serverEnd - 2), share};
+}
+
+} // namespace
 
 std::wstring
 ArgumentsAfterProgramName(std::wstring_view commandLine,
@@ -11,7 +38,8 @@ ArgumentsAfterProgramName(std::wstring_view commandLine,
         const auto closing = commandLine.find(L'"', 1);
         end = closing == std::wstring_view::npos ? commandLine.size() : closing + 1;
     } else {
-        for (std::size_t runEnd = end; runEnd <= commandLine.size();
+        // Each run, shortest first, up to the whole line.
+        for (std::size_t runEnd = end;;
              runEnd = std::min(commandLine.find_first_of(L" \t", runEnd + 1), commandLine.size())) {
             if (namesProgram(commandLine.substr(0, runEnd))) {
                 end = runEnd;
@@ -42,19 +70,10 @@ std::wstring TrimBlanks(std::wstring_view text) {
 }
 
 bool IsAbsolutePath(std::wstring_view path) {
-    const auto separator = [](wchar_t c) { return c == L'\\' || c == L'/'; };
     const bool driveLetter = path.size() >= 3 && ((path[0] >= L'A' && path[0] <= L'Z') ||
                                                   (path[0] >= L'a' && path[0] <= L'z'));
-    if (driveLetter && path[1] == L':' && separator(path[2])) {
-        return true;
-    }
-    if (!path.starts_with(L"\\\\")) {
-        return false;
-    }
-    // \\server\share: a server name, a separator, then a share name.
-    const auto serverEnd = std::find_if(path.begin() + 2, path.end(), separator);
-    return serverEnd != path.begin() + 2 && serverEnd != path.end() &&
-           serverEnd + 1 != path.end() && !separator(serverEnd[1]);
+    return (driveLetter && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/')) ||
+           UncParts(path).has_value();
 }
 
 bool IsUsableJavaHome(std::wstring_view javaHomeDir) {
@@ -94,15 +113,11 @@ std::wstring TraceFilePath(std::wstring_view variable) {
     if (!IsUsableJavaHome(variable)) {
         return {};
     }
-    if (variable.starts_with(L"\\\\")) { // \\server\share\..., or a device form
-        const auto serverEnd = variable.find_first_of(L"\\/", 2);
-        const auto shareEnd = variable.find_first_of(L"\\/", serverEnd + 1);
-        const std::wstring_view server = variable.substr(2, serverEnd - 2);
-        const std::wstring_view share = variable.substr(serverEnd + 1, shareEnd - serverEnd - 1);
-        if (server == L"." || server == L"?" || IsWord(share, L"pipe") ||
-            IsWord(share, L"mailslot")) {
-            return {};
-        }
+    // \\.\ and \\?\ are the device forms; a share's pipes and mailslots are no files.
+    if (const auto unc = UncParts(variable);
+        unc && (unc->server == L"." || unc->server == L"?" || IsWord(unc->share, L"pipe") ||
+                IsWord(unc->share, L"mailslot"))) {
+        return {};
     }
     const auto lastSeparator = variable.find_last_of(L"\\/");
     if (IsDeviceName(variable.substr(lastSeparator + 1))) {

@@ -6,7 +6,6 @@
 #include "platform/platform.h"
 
 #include <algorithm>
-#include <array>
 
 namespace {
 
@@ -23,10 +22,6 @@ std::wstring Header() {
            Digits(now.minute, 2) + L":" + Digits(now.second, 2) + L"." +
            Digits(now.millisecond, 3) + L", process " + DecimalText(platform::ProcessId());
 }
-
-} // namespace
-
-namespace {
 
 std::wstring TraceText(PointerFileEncoding encoding) {
     switch (encoding) {

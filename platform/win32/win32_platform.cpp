@@ -31,16 +31,6 @@ TextFromGrowingBuffer(const wchar_t* call,
     }
 }
 
-void LoadDllsOnlyFromTheSystemFolder() {
-    using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
-    const auto restrict =
-        reinterpret_cast<SetDefaultDllDirectoriesFunction>(reinterpret_cast<void*>(
-            GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
-    if (restrict != nullptr) {
-        restrict(LOAD_LIBRARY_SEARCH_SYSTEM32);
-    }
-}
-
 namespace {
 
 std::wstring RegistryTypeName(DWORD type) {
@@ -179,6 +169,13 @@ HKEY ToHkey(std::uint32_t rootKey) {
 }
 
 } // namespace
+
+void win32::LoadDllsOnlyFromTheSystemFolder() {
+    if (const auto restrict = Bound<BOOL(WINAPI*)(DWORD)>(GetModuleHandleW(L"kernel32.dll"),
+                                                          "SetDefaultDllDirectories")) {
+        restrict(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    }
+}
 
 std::wstring CommandLine() {
     return GetCommandLineW();
