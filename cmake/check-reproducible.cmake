@@ -1,11 +1,11 @@
 # Builds the release Pelorin.exe twice from the same source, in two build folders of different
 # names and at different times, and fails unless the two exes are the same bytes.
-#   cmake -DSOURCE=<source dir> -DWORK=<scratch dir> -P check-reproducible.cmake
+#   cmake -DSOURCE=<source dir> -DWORK=<scratch dir> -DARCH=<x64 or x86> -P check-reproducible.cmake
 file(REMOVE_RECURSE ${WORK})
 foreach(build first second-build-folder)
     execute_process(
         COMMAND ${CMAKE_COMMAND} -S ${SOURCE} -B ${WORK}/${build} -G Ninja
-                -DCMAKE_TOOLCHAIN_FILE=${SOURCE}/cmake/mingw-w64.cmake
+                -DCMAKE_TOOLCHAIN_FILE=${SOURCE}/cmake/mingw-w64.cmake -DPELORIN_WINDOWS_ARCH=${ARCH}
                 -DCMAKE_BUILD_TYPE=MinSizeRel -DBUILD_TESTING=OFF
         OUTPUT_QUIET RESULT_VARIABLE status)
     if(status EQUAL 0)

@@ -6,7 +6,11 @@
 JavaHomeChoice ChooseJavaHome(const std::wstring& runtimeKeyPath) {
     JavaHomeChoice choice;
     choice.keyPath = runtimeKeyPath.substr(0, runtimeKeyPath.find(L'\0'));
+    choice.oneView = !platform::RegistryHasTwoViews();
     for (const auto view : modRegAccess::RegistryViews) {
+        if (choice.oneView && view != modRegAccess::RegistryViews[0]) {
+            break;
+        }
         auto read = modRegAccess::ReadRegistryString(modRegAccess::HKEY_LOCAL_MACHINE_ROOT,
                                                      choice.keyPath, L"JavaHome", view);
         HomeVerdict verdict = HomeVerdict::NoValue;

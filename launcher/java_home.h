@@ -25,6 +25,8 @@ struct ViewAnswer {
 struct JavaHomeChoice {
     // The key path as the registry takes it: up to its first NUL.
     std::wstring keyPath;
+    // A 32-bit Windows has one view, asked once.
+    bool oneView = false;
     std::vector<ViewAnswer> views;
     // The home taken; when no view's home holds bin\javaw.exe, the first whole path, so that the
     // run names the javaw.exe it could not start. Empty: none, so java.exe.

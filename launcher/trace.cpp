@@ -80,10 +80,11 @@ void TraceJavaHome(Trace& trace, const JavaHomeChoice& choice) {
         return;
     }
     for (const auto& answer : choice.views) {
-        trace.Line(L"registry: HKEY_LOCAL_MACHINE\\", choice.keyPath,
-                   answer.view == modRegAccess::RegistryView::Bits32 ? L", 32-bit view: "
-                                                                     : L", 64-bit view: ",
-                   TraceText(answer));
+        const wchar_t* view = choice.oneView ? L", the one view of a 32-bit Windows: "
+                              : answer.view == modRegAccess::RegistryView::Bits32
+                                  ? L", 32-bit view: "
+                                  : L", 64-bit view: ";
+        trace.Line(L"registry: HKEY_LOCAL_MACHINE\\", choice.keyPath, view, TraceText(answer));
     }
     const bool taken = !choice.views.empty() && choice.views.back().verdict == HomeVerdict::Taken;
     if (choice.javaHomeDir.empty()) {

@@ -44,7 +44,9 @@ std::wstring AnsiToWide(std::string_view bytes);
 std::wstring Utf8ToWide(std::string_view bytes);
 std::string WideToUtf8(std::wstring_view text);
 
-// Whether an existing file, not a folder, has this path.
+// Whether an existing file, not a folder, has this path. Here and in LaunchProcess a path names
+// the file that a 64-bit program finds there: a 32-bit program on 64-bit Windows is not sent from
+// the system folder to its 32-bit copy (SysWOW64), so either build finds and starts the same file.
 bool FileExists(const std::wstring& path);
 
 // The path made whole the system's way: against the current drive and directory, with its dots
@@ -82,6 +84,10 @@ std::wstring WindowsDirectory();
 // The two views of HKEY_LOCAL_MACHINE\SOFTWARE that a 64-bit Windows keeps: the 32-bit
 // programs' and its own.
 enum class RegistryView { Bits32, Bits64 };
+
+// Whether this Windows keeps both views: a 64-bit Windows does; a 32-bit one has one view, which
+// either name reaches.
+bool RegistryHasTwoViews();
 
 // What the registry holds under a value's name.
 struct RegistryAnswer {

@@ -245,8 +245,36 @@ std::string WideToUtf8(std::wstring_view text) {
     return bytes;
 }
 
+namespace {
+
+// Whether this is a 32-bit process on 64-bit Windows, x64 or ARM64.
+bool RunsUnderWow64() {
+    BOOL wow64 = FALSE;
+    return sizeof(void*) == 4 && IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
+} // namespace
+
+std::wstring win32::NativePath(const std::wstring& path) {
+    if (!RunsUnderWow64()) {
+        return path;
+    }
+    // GetSystemDirectoryW names System32 to a 32-bit process too.
+    const std::wstring system = SystemDirectory();
+    const std::wstring full = FullPath(path);
+    const bool inSystem =
+        full.size() >= system.size() &&
+        SameIgnoringCase(std::wstring_view(full).substr(0, system.size()), system) &&
+        (full.size() == system.size() || full[system.size()] == L'\\');
+    return inSystem ? WindowsDirectory() + L"\\Sysnative" + full.substr(system.size()) : path;
+}
+
+bool RegistryHasTwoViews() {
+    return sizeof(void*) == 8 || RunsUnderWow64();
+}
+
 bool FileExists(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
+    const DWORD attributes = GetFileAttributesW(win32::NativePath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
@@ -383,6 +411,7 @@ private:
 
 std::uint32_t LaunchProcess(const std::wstring& applicationPath, const std::wstring& commandLine,
                             int showState) {
+    const std::wstring program = win32::NativePath(applicationPath);
     std::wstring writableCommandLine = commandLine; // CreateProcessW may write into it
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -392,9 +421,8 @@ std::uint32_t LaunchProcess(const std::wstring& applicationPath, const std::wstr
     // The environment and the current directory are inherited: a data file named on the command
     // line is often relative to the directory the user opened it from.
     const StandardHandlesSetAside noStandardHandles;
-    if (!CreateProcessW(applicationPath.empty() ? nullptr : applicationPath.c_str(),
-                        writableCommandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
+    if (!CreateProcessW(program.empty() ? nullptr : program.c_str(), writableCommandLine.data(),
+                        nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
         throw win32::LastSystemError(L"CreateProcessW");
     }
     const HandleOwner processHandle(process.hProcess);

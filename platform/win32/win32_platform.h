@@ -31,6 +31,12 @@ void LoadDllsOnlyFromTheSystemFolder();
 RegistryAnswer ReadGrowingValue(const std::function<long(unsigned long* type, unsigned char* data,
                                                          unsigned long* size)>& query);
 
+// The path by which this process reaches the file that a 64-bit program reaches by path: under
+// WoW64, a path in the system folder becomes the same path in Sysnative, the one name of that
+// folder that is not redirected to SysWOW64. Any other path, and every path of a 64-bit program,
+// stays as it is.
+std::wstring NativePath(const std::wstring& path);
+
 // The system's own words for an error code, without the trailing line end.
 std::wstring SystemErrorText(unsigned long code);
 

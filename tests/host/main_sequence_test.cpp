@@ -301,6 +301,19 @@ TEST_F(MainSequence, HelpRequestShowsTheUsageWindowAndStartsNothing) {
     EXPECT_EQ(machine().shownForms.size(), 1u);
 }
 
+// A 32-bit Windows keeps one view: it is asked once, and the trace says which it was.
+TEST_F(MainSequence, AsksTheOneViewOfA32BitWindowsOnce) {
+    machine().twoRegistryViews = false;
+    SetJavaHome(machine().registry32, L"REG_SZ", L"C:\\Gone");
+    machine().environment[L"PELORIN_TRACE"] = L"C:\\trace.txt";
+    EXPECT_EQ(Run(L"x"), 0);
+    const std::wstring trace = platform::Utf8ToWide(machine().files[L"C:\\trace.txt"]);
+    EXPECT_NE(trace.find(L"1.8, the one view of a 32-bit Windows: JavaHome = [C:\\Gone]"),
+              std::wstring::npos)
+        << trace;
+    EXPECT_EQ(trace.find(L"registry: "), trace.rfind(L"registry: ")) << trace;
+}
+
 // What the end-to-end runs don't show of the trace: the other outcomes a step can have.
 TEST_F(MainSequence, TraceNamesEachOutcome) {
     const std::pair<std::function<void(Machine&)>, const wchar_t*> cases[] = {

@@ -1,7 +1,7 @@
 // A stand-in for the Java runtime's launchers. It writes down how it was started, into the file
 // named by PELORIN_STANDIN_RECORD: its own path, its command line, its working directory, its
-// start-up show state, its process id and the performance counter when it started, each followed
-// by a NUL. When PELORIN_STANDIN_HOLD names
+// start-up show state, its process id, the performance counter when it started and its ProgramFiles
+// variable, each followed by a NUL. When PELORIN_STANDIN_HOLD names
 // an event, it then keeps running until that event is set.
 #include <windows.h>
 
@@ -57,7 +57,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     std::wstring record;
     for (const std::wstring& field :
          {ModulePath(), std::wstring(GetCommandLineW()), CurrentDirectory(), showState,
-          std::to_wstring(GetCurrentProcessId()), Digits(started.QuadPart)}) {
+          std::to_wstring(GetCurrentProcessId()), Digits(started.QuadPart),
+          Environment(L"ProgramFiles")}) {
         record += field;
         record.push_back(L'\0');
     }

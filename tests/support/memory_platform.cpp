@@ -168,6 +168,10 @@ void AppendToFile(const std::wstring& path, std::string_view bytes) {
     TheMachine().files[path] += bytes;
 }
 
+bool RegistryHasTwoViews() {
+    return TheMachine().twoRegistryViews;
+}
+
 std::wstring SystemDirectory() {
     return TheMachine().systemDirectory;
 }
@@ -180,8 +184,9 @@ RegistryAnswer ReadRegistryValue(std::uint32_t rootKey, const std::wstring& keyP
                                  const std::wstring& valueName, RegistryView view) {
     using memory_platform::ErrorFileNotFound;
     using Outcome = RegistryAnswer::Outcome;
-    const auto& keys =
-        view == RegistryView::Bits32 ? TheMachine().registry32 : TheMachine().registry64;
+    const auto& keys = view == RegistryView::Bits32 || !TheMachine().twoRegistryViews
+                           ? TheMachine().registry32
+                           : TheMachine().registry64;
     const std::wstring path = keyPath.substr(0, keyPath.find(L'\0'));
     const auto key = std::find_if(keys.begin(), keys.end(), [&](const auto& entry) {
         return memory_platform::SameKeyPath(entry.first, path);

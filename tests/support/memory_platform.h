@@ -36,6 +36,8 @@ struct Machine {
     // Keys of HKEY_LOCAL_MACHINE by path (compared without regard to case), per view.
     std::map<std::wstring, RegistryKeyValues> registry32;
     std::map<std::wstring, RegistryKeyValues> registry64;
+    // False: a 32-bit Windows, whose one view is registry32, whichever view is asked.
+    bool twoRegistryViews = true;
 
     // The system call that fails, with access denied: GetModuleFileNameW (ExecutablePath),
     // CreateProcessW (LaunchProcess), CreateWindowExW (ShowModalForm) or WriteFile

@@ -79,6 +79,18 @@ protected:
         fs::remove_all(root, ignored);
     }
 
+    // A window enumeration's callback: the visible window "Pelorin" of the process in the pair.
+    static BOOL CALLBACK FindUsageWindow(HWND window, LPARAM parameter) {
+        auto* search = reinterpret_cast<std::pair<DWORD, HWND>*>(parameter);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == search->first && IsWindowVisible(window) && TextOf(window) == L"Pelorin") {
+            search->second = window;
+            return FALSE;
+        }
+        return TRUE;
+    }
+
     // Starts Pelorin.exe -? and waits for its window.
     HWND ShowUsageWindow() {
         const fs::path exe = root / "app" / "Pelorin.exe";
@@ -96,19 +108,7 @@ protected:
                 return nullptr;
             }
             std::pair<DWORD, HWND> search{process.dwProcessId, nullptr};
-            EnumWindows(
-                [](HWND window, LPARAM parameter) -> BOOL {
-                    auto* s = reinterpret_cast<std::pair<DWORD, HWND>*>(parameter);
-                    DWORD owner = 0;
-                    GetWindowThreadProcessId(window, &owner);
-                    if (owner == s->first && IsWindowVisible(window) &&
-                        TextOf(window) == L"Pelorin") {
-                        s->second = window;
-                        return FALSE;
-                    }
-                    return TRUE;
-                },
-                reinterpret_cast<LPARAM>(&search));
+            EnumWindows(FindUsageWindow, reinterpret_cast<LPARAM>(&search));
             if (search.second != nullptr) {
                 return search.second;
             }

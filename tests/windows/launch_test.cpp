@@ -50,6 +50,10 @@ protected:
     }
 
     void TearDown() override {
+        for (const auto& file : placed) {
+            std::error_code ignored;
+            fs::remove(file, ignored);
+        }
         SetEnvironmentVariableW(L"PATH", originalPath.c_str());
         SetEnvironmentVariableW(L"PELORIN_STANDIN_HOLD", nullptr);
         SetEnvironmentVariableW(L"PELORIN_TRACE", nullptr);
@@ -86,9 +90,10 @@ protected:
         return L"java.exe -jar \"" + app.wstring() + L"\\Virelt.jar\" " + tail;
     }
 
-    // The run ended with 0, showed nothing, and the stand-in at module got exactly command.
+    // The run ended with 0, showed nothing, and the stand-in at module got exactly command, and,
+    // when a variable of this test is named, that variable's value as its ProgramFiles.
     void ExpectLaunched(const test::RunResult& result, const fs::path& module,
-                        const std::wstring& command) {
+                        const std::wstring& command, const wchar_t* programFilesLike = nullptr) {
         EXPECT_EQ(result.exitCode, 0u);
         EXPECT_TRUE(result.messageBoxes.empty());
         const auto seen = test::WaitForRecord(record, RecordWaitMs);
@@ -97,10 +102,16 @@ protected:
         EXPECT_TRUE(fs::equivalent(seen->module, module)) << test::Utf8(seen->module);
         EXPECT_TRUE(fs::equivalent(seen->directory, dataDir)) << test::Utf8(seen->directory);
         EXPECT_EQ(seen->showState, L"1");
+        if (programFilesLike != nullptr) {
+            wchar_t value[MAX_PATH] = L"";
+            GetEnvironmentVariableW(programFilesLike, value, MAX_PATH);
+            EXPECT_EQ(test::Utf8(seen->programFiles), test::Utf8(value));
+        }
         fs::remove(record);
     }
 
     fs::path root, app, home, searchDir, dataDir, record;
+    std::vector<fs::path> placed; // files outside root that the test placed
     std::wstring originalPath;
     std::unique_ptr<test::ScratchKey> key;
 };
@@ -521,6 +532,58 @@ TEST_F(LaunchTest, TraceTellsEachStepAndChangesNothing) {
     EXPECT_EQ(Run(L" report.dat").exitCode, 2u);
     ExpectTraceLines(trace, {L"report, exit status 2: File not found: the runtime pointer file "
                              L"could not be opened.\r\n"});
+}
+
+// On 64-bit Windows either build starts the java.exe that a 64-bit program finds in the system
+// folder, never the 32-bit copy in SysWOW64 to which a 32-bit program's System32 leads, and names
+// the file it started.
+TEST_F(LaunchTest, EitherBuildStartsTheSystemFoldersOwnJavaExeAndNamesIt) {
+    wchar_t windows[MAX_PATH];
+    wchar_t system[MAX_PATH]; // System32, to a 32-bit program too
+    GetSystemWindowsDirectoryW(windows, MAX_PATH);
+    GetSystemDirectoryW(system, MAX_PATH);
+    BOOL wow64 = FALSE;
+    IsWow64Process(GetCurrentProcess(), &wow64);
+    const fs::path native = fs::path(wow64 ? fs::path(windows) / "Sysnative" : system) / "java.exe";
+    const fs::path syswow64 = fs::path(windows) / "SysWOW64" / "java.exe";
+    placed = {native, syswow64};
+    const std::wstring started = std::wstring(system) + L"\\java.exe";
+    const fs::path trace = root / "trace.txt";
+    SetEnvironmentVariableW(L"PATH", originalPath.c_str());
+    SetEnvironmentVariableW(L"PELORIN_TRACE", trace.c_str());
+    const fs::path standin = test::BuildDirectory() / "standin_java.exe";
+    fs::copy_file(standin, native, fs::copy_options::overwrite_existing);
+    fs::copy_file(standin, syswow64, fs::copy_options::overwrite_existing);
+    for (const char* row : {"in System32 and SysWOW64", "in System32 only"}) {
+        SCOPED_TRACE(row);
+        EXPECT_EQ(Run(L" report.dat").exitCode, 0u);
+        const auto seen = test::WaitForRecord(record, RecordWaitMs);
+        ASSERT_TRUE(seen.has_value()) << "no java.exe was started";
+        // As the started program names itself: a 32-bit one sent to SysWOW64 would say so.
+        EXPECT_EQ(CompareStringOrdinal(seen->module.c_str(), -1, started.c_str(), -1, TRUE),
+                  CSTR_EQUAL)
+            << test::Utf8(seen->module);
+        EXPECT_EQ(test::Utf8(seen->commandLine), test::Utf8(Fallback(L" -e report.dat")));
+        ExpectTraceLines(trace,
+                         {L"java.exe search: " + std::wstring(system) + L": found " + started,
+                          L"starting: " + started});
+        fs::remove(record);
+        fs::remove(trace);
+        fs::remove(syswow64);
+    }
+}
+
+// A runtime of the other architecture gets the same launch, and the environment of its own: a
+// 64-bit one the 64-bit Program Files, a 32-bit one Program Files (x86).
+TEST_F(LaunchTest, ARuntimeOfTheOtherArchitectureGetsTheSameLaunch) {
+    const fs::path other = PELORIN_OTHER_ARCH_STANDIN;
+    if (other.empty() || !fs::exists(other)) {
+        GTEST_SKIP() << "the other architecture's build is not beside this one";
+    }
+    fs::copy_file(other, home / "bin" / "javaw.exe", fs::copy_options::overwrite_existing);
+    SetJavaHome();
+    ExpectLaunched(Run(L" report.dat"), home / "bin" / "javaw.exe", Primary(L" -e report.dat"),
+                   sizeof(void*) == 4 ? L"ProgramW6432" : L"ProgramFiles(x86)");
 }
 
 TEST_F(LaunchTest, ATraceFileThatCannotBeWrittenChangesNothing) {

@@ -2,11 +2,14 @@
 // depends on nothing but DLLs that every Windows has.
 #include "test_support.h"
 
+#include <delayimp.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <set>
 
 namespace fs = std::filesystem;
@@ -68,29 +71,65 @@ std::string Lower(std::string text) {
     return text;
 }
 
-// The DLLs named in the exe's import directory, which the loader loads before it starts.
-std::set<std::string> LoadTimeImports(const std::string& image) {
-    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(image.data());
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(image.data() + dos->e_lfanew);
-    const auto* sections = IMAGE_FIRST_SECTION(nt);
-    const auto offsetOf = [&](DWORD rva) -> std::size_t {
+// The exe's headers, read as the architecture this test is built for: PE32 on x86, PE32+ on x64.
+struct Image {
+    explicit Image(std::string bytes) : bytes(std::move(bytes)) {
+        const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(this->bytes.data());
+        nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(this->bytes.data() + dos->e_lfanew);
+    }
+    const IMAGE_SECTION_HEADER* SectionOf(ULONGLONG rva) const {
+        const auto* sections = IMAGE_FIRST_SECTION(nt);
         for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i) {
-            const auto& section = sections[i];
-            if (rva >= section.VirtualAddress &&
-                rva < section.VirtualAddress + section.Misc.VirtualSize) {
-                return rva - section.VirtualAddress + section.PointerToRawData;
+            if (rva >= sections[i].VirtualAddress &&
+                rva < sections[i].VirtualAddress + sections[i].Misc.VirtualSize) {
+                return &sections[i];
             }
         }
-        return 0;
-    };
+        return nullptr;
+    }
+    // What lies at an address relative to the image's start, or null outside the file.
+    const char* At(ULONGLONG rva) const {
+        const auto* section = SectionOf(rva);
+        const std::size_t offset =
+            section ? rva - section->VirtualAddress + section->PointerToRawData : bytes.size();
+        return offset < bytes.size() ? bytes.data() + offset : nullptr;
+    }
+    std::string bytes;
+    const IMAGE_NT_HEADERS* nt = nullptr;
+};
+
+// The DLLs named in the exe's import directory, which the loader loads before it starts.
+std::set<std::string> LoadTimeImports(const Image& image) {
     std::set<std::string> dlls;
-    const auto& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    for (auto* entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(
-             image.data() + offsetOf(directory.VirtualAddress));
+    const auto& directory = image.nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto* entry =
+             reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(image.At(directory.VirtualAddress));
          entry->Name != 0; ++entry) {
-        dlls.insert(Lower(image.data() + offsetOf(entry->Name)));
+        dlls.insert(Lower(image.At(entry->Name)));
     }
     return dlls;
+}
+
+// For each delay-loaded DLL, found by the record the linker left in the exe (attributes 1, then
+// the name, module handle, slots and names as addresses in the image), whether each of its slots
+// leads into code. Until the DLL is loaded a call goes where its slot leads.
+std::map<std::string, std::vector<bool>> DelayLoadSlots(const Image& image) {
+    std::map<std::string, std::vector<bool>> slots;
+    for (std::size_t at = 0; at + sizeof(ImgDelayDescr) <= image.bytes.size(); at += 4) {
+        const auto* record = reinterpret_cast<const ImgDelayDescr*>(image.bytes.data() + at);
+        const char* name = record->grAttrs == 1 ? image.At(record->rvaDLLName) : nullptr;
+        if (name == nullptr || (Lower(name) != "user32.dll" && Lower(name) != "gdi32.dll")) {
+            continue;
+        }
+        const auto* names = reinterpret_cast<const ULONG_PTR*>(image.At(record->rvaINT));
+        const auto* slot = reinterpret_cast<const ULONG_PTR*>(image.At(record->rvaIAT));
+        for (; names != nullptr && slot != nullptr && *names != 0; ++names, ++slot) {
+            const auto* section = image.SectionOf(*slot - image.nt->OptionalHeader.ImageBase);
+            slots[Lower(name)].push_back(section != nullptr &&
+                                         (section->Characteristics & IMAGE_SCN_MEM_EXECUTE));
+        }
+    }
+    return slots;
 }
 
 // Every ".dll" written in the exe, in ANSI or UTF-16 text, ends the name of an allowed DLL: the
@@ -119,14 +158,29 @@ std::vector<std::string> UnknownDllNames(const std::string& image,
 }
 
 TEST(Dependencies, OnlyDllsThatShipWithWindows) {
-    const std::string image = ReadAll(Exe());
-    ASSERT_GT(image.size(), 1024u);
+    const Image image(ReadAll(Exe()));
+    ASSERT_GT(image.bytes.size(), 1024u);
+    // A GUI program for the architecture of this test: PE32 for x86, PE32+ for x64.
+    EXPECT_EQ(image.nt->OptionalHeader.Magic, IMAGE_NT_OPTIONAL_HDR_MAGIC);
+    EXPECT_EQ(image.nt->FileHeader.Machine,
+              sizeof(void*) == 4 ? IMAGE_FILE_MACHINE_I386 : IMAGE_FILE_MACHINE_AMD64);
+    EXPECT_EQ(image.nt->OptionalHeader.Subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
     EXPECT_EQ(LoadTimeImports(image), (std::set<std::string>{"kernel32.dll", "msvcrt.dll"}))
         << "the registry and window libraries must not be loaded before they are needed";
-    const std::vector<std::string> allowed = {"advapi32.dll", "api-ms-win-core-registry-l1-1-0.dll",
-                                              "gdi32.dll",    "kernel32.dll",
-                                              "msvcrt.dll",   "user32.dll"};
-    for (const auto& name : UnknownDllNames(image, allowed)) {
+    const auto delayLoaded = DelayLoadSlots(image);
+    EXPECT_EQ(delayLoaded.size(), 2u) << "user32.dll and gdi32.dll, loaded on first use";
+    for (const auto& [dll, intoCode] : delayLoaded) {
+        EXPECT_FALSE(intoCode.empty()) << dll;
+        EXPECT_EQ(std::count(intoCode.begin(), intoCode.end(), false), 0) << dll << " slots";
+    }
+    // The 32-bit GCC runtime's start-up code asks GetModuleHandleA whether libgcc_s_dw2-1.dll is
+    // already loaded, to share its exception tables; that never loads it.
+    const std::vector<std::string> allowed = {
+        "advapi32.dll",      "api-ms-win-core-registry-l1-1-0.dll",
+        "gdi32.dll",         "kernel32.dll",
+        "msvcrt.dll",        "user32.dll",
+        "libgcc_s_dw2-1.dll"};
+    for (const auto& name : UnknownDllNames(image.bytes, allowed)) {
         ADD_FAILURE() << "Pelorin.exe names another DLL: " << name;
     }
 }
