@@ -28,26 +28,55 @@ std::optional<ServerAndShare> UncParts(std::wstring_view path) {
     return ServerAndShare{path.substr(2, serverEnd - 2), share};
 }
 
+// The program name as the C runtime reads it: up to the first blank or tab outside double quotes,
+// with the quotes taken out. Gives the name and where it ends in the line.
+std::pair<std::wstring, std::size_t> RuntimeProgramName(std::wstring_view commandLine) {
+    std::wstring name;
+    bool quoted = false;
+    std::size_t at = 0;
+    for (; at < commandLine.size() &&
+           (quoted || (commandLine[at] != L' ' && commandLine[at] != L'\t'));
+         ++at) {
+        if (commandLine[at] == L'"') {
+            quoted = !quoted;
+        } else {
+            name.push_back(commandLine[at]);
+        }
+    }
+    return {name, at};
+}
+
 } // namespace
 
 std::wstring
 ArgumentsAfterProgramName(std::wstring_view commandLine,
                           const std::function<bool(std::wstring_view run)>& namesProgram) {
     std::size_t end = std::min(commandLine.find_first_of(L" \t"), commandLine.size());
+    bool named = false;
     if (!commandLine.empty() && commandLine.front() == L'"') {
         const auto closing = commandLine.find(L'"', 1);
         end = closing == std::wstring_view::npos ? commandLine.size() : closing + 1;
+        named =
+            closing == std::wstring_view::npos || namesProgram(commandLine.substr(1, closing - 1));
     } else {
         // Each run, shortest first, up to the whole line.
-        for (std::size_t runEnd = end;;
+        for (std::size_t runEnd = end; !named;
              runEnd = std::min(commandLine.find_first_of(L" \t", runEnd + 1), commandLine.size())) {
             if (namesProgram(commandLine.substr(0, runEnd))) {
                 end = runEnd;
-                break;
+                named = true;
             }
             if (runEnd == commandLine.size()) {
                 break;
             }
+        }
+    }
+    // cmd.exe runs a line whose quotes close inside the path, such as "C:\Program Files"\x.exe,
+    // and passes it on as typed.
+    if (!named) {
+        const auto [name, nameEnd] = RuntimeProgramName(commandLine);
+        if (nameEnd != name.size() && namesProgram(name)) { // it had quotes to take out
+            end = nameEnd;
         }
     }
     const auto arguments = commandLine.find_first_not_of(L" \t", end);
@@ -79,7 +108,7 @@ bool IsAbsolutePath(std::wstring_view path) {
 bool IsUsableJavaHome(std::wstring_view javaHomeDir) {
     return IsAbsolutePath(javaHomeDir) &&
            std::none_of(javaHomeDir.begin(), javaHomeDir.end(),
-                        [](wchar_t c) { return c == L'"' || c < L' '; });
+                        [](wchar_t c) { return c == L'"' || c < L' ' || c == L'\x7F'; });
 }
 
 namespace {
@@ -107,10 +136,16 @@ bool IsDeviceName(std::wstring_view fileName) {
 } // namespace
 
 std::wstring TraceFilePath(std::wstring_view variable) {
+    // cmd's set PELORIN_TRACE="..." && ... keeps the blank before the && too.
+    const auto first = variable.find_first_not_of(L' ');
+    variable = first == std::wstring_view::npos
+                   ? std::wstring_view()
+                   : variable.substr(first, variable.find_last_not_of(L' ') - first + 1);
     if (variable.size() >= 2 && variable.front() == L'"' && variable.back() == L'"') {
         variable = variable.substr(1, variable.size() - 2);
     }
-    if (!IsUsableJavaHome(variable)) {
+    // A colon after the drive's names a device (COM1:) or a stream of a file (x.log:s).
+    if (!IsUsableJavaHome(variable) || variable.find(L':', 2) != std::wstring_view::npos) {
         return {};
     }
     // \\.\ and \\?\ are the device forms; a share's pipes and mailslots are no files.

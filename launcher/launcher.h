@@ -7,11 +7,14 @@
 #include <string_view>
 
 // The argument string: the text after the program name of the program's command line. A name
-// that begins with a double quote runs to the next one. An unquoted name is the shortest run of
-// text up to a blank, a tab or the end that namesProgram accepts, as Windows tries those runs when
-// it finds the program of an unquoted command line (a file association written without quotes
-// gives one); when it accepts none, the name runs to the first blank or tab. The blanks and tabs
-// that separate it from the arguments are skipped.
+// that begins with a double quote runs to the next one, when namesProgram accepts the text between
+// them or there is no next one. An unquoted name is the shortest run of text up to a blank, a tab
+// or the end that namesProgram accepts, as Windows tries those runs when it finds the program of
+// an unquoted command line (a file association written without quotes gives one). When neither
+// names the program, the name runs to the first blank or tab outside quotes, as the C runtime
+// reads it, when namesProgram accepts that with its quotes taken out (cmd.exe passes on
+// "C:\Program Files\Virelt"\Pelorin.exe as typed); otherwise to the closing quote or the first
+// blank or tab. The blanks and tabs that separate it from the arguments are skipped.
 std::wstring
 ArgumentsAfterProgramName(std::wstring_view commandLine,
                           const std::function<bool(std::wstring_view run)>& namesProgram);
@@ -28,16 +31,18 @@ std::wstring TrimBlanks(std::wstring_view text);
 bool IsAbsolutePath(std::wstring_view path);
 
 // Whether a JavaHome value can name the runtime's folder: an absolute path without a double quote
-// or a control character. No Windows path holds them; a quote in the quoted program path would
-// end it early, and a line end would make the path, and its report, another.
+// or a control character (U+0000 to U+001F, U+007F). No Windows path holds them; a quote in the
+// quoted program path would end it early, and a line end would make the path, and its report,
+// another.
 bool IsUsableJavaHome(std::wstring_view javaHomeDir);
 
-// The file that PELORIN_TRACE names, when a trace may be written there; empty otherwise. One pair
-// of surrounding double quotes is removed first (cmd's set keeps them). What is left must have the
-// form a Java home must have, and name no device: not the \\.\ or \\?\ forms, not a share's pipes
-// or mailslots, and no CON, NUL, AUX, PRN, CONIN$, CONOUT$, COM1 to COM9 or LPT1 to LPT9, with or
-// without an extension. A relative path would write into the current directory, which for a data
-// file opened from Explorer is the folder of the user's data.
+// The file that PELORIN_TRACE names, when a trace may be written there; empty otherwise. Blanks
+// at both ends, then one pair of surrounding double quotes are removed first (cmd's set keeps
+// them). What is left must have the form a Java home must have, hold no colon but the drive's,
+// and name no device: not the \\.\ or \\?\ forms, not a share's pipes or mailslots, and no CON,
+// NUL, AUX, PRN, CONIN$, CONOUT$, COM1 to COM9 or LPT1 to LPT9, with or without an extension. A
+// relative path would write into the current directory, which for a data file opened from Explorer
+// is the folder of the user's data.
 std::wstring TraceFilePath(std::wstring_view variable);
 
 // The Java home as given, and "\bin\javaw.exe".

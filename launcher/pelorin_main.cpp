@@ -27,7 +27,10 @@ void ShowUsage(Trace& trace) {
     if (!platform::WindowsCanBeSeen()) {
         trace.Line(L"help request: no one can see a window here, so the usage text goes to "
                    L"standard output");
-        platform::WriteStandardOutput(UsageText());
+        if (!platform::WriteStandardOutput(UsageText())) {
+            trace.Line(L"standard output did not take the usage text: there is none, or nobody "
+                       L"read it within a second");
+        }
         return;
     }
     trace.Line(L"help request: the usage window is shown");
@@ -77,6 +80,7 @@ void Start(const Launch& launch, Trace& trace) {
         trace.Line(L"command line, ", DecimalText(launch.commandLine.size()), L" characters: ",
                    launch.commandLine);
     }
+    trace.Write(); // a run that dies inside the start leaves the steps that led to it
     try {
         const std::uint32_t processId =
             platform::LaunchProcess(launch.program, launch.commandLine, SW_SHOWNORMAL_STATE);
@@ -129,7 +133,8 @@ std::optional<Launch> Main(Trace& trace) {
 
 int RunPelorin() {
     Trace trace;
-    const auto fail = [&](const std::wstring& report, int status) {
+    const auto fail = [&](const std::wstring& text, int status) {
+        const std::wstring report = WithWindowsLineEnds(text);
         trace.Lines(L"report, exit status " + DecimalText(static_cast<std::uint32_t>(status)) +
                         L": ",
                     report);

@@ -58,7 +58,13 @@ bool NamesProgram(std::wstring_view run, const std::wstring& programPath) {
     if (FileNameOf(name).find(L'.') == std::wstring_view::npos) {
         name += L".exe";
     }
-    // Most runs end in another file name, and need no system call to be told apart.
-    return platform::SameIgnoringCase(FileNameOf(name), FileNameOf(programPath)) &&
-           platform::SameIgnoringCase(platform::FullPath(name), programPath);
+    // Most runs end in another file name, and need no system call to be told apart. Windows drops
+    // the dots and blanks that end a file name.
+    std::wstring_view fileName = FileNameOf(name);
+    fileName = fileName.substr(0, fileName.find_last_not_of(L". ") + 1);
+    if (!platform::SameIgnoringCase(fileName, FileNameOf(programPath))) {
+        return false;
+    }
+    return platform::SameIgnoringCase(platform::FullPath(name), programPath) ||
+           platform::SameFile(name, programPath);
 }

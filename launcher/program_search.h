@@ -20,7 +20,8 @@ std::vector<std::wstring> ProgramSearchFolders(const std::wstring& executableDir
 std::optional<std::wstring> ProgramInFolder(const std::wstring& folder,
                                             const std::wstring& fileName);
 
-// Whether a run of text at the start of an unquoted command line names the program at
-// programPath, as Windows finds the program: the run made a whole path, with ".exe" added when its
-// file name has no extension, is programPath but for letter case.
+// Whether a run of text at the start of a command line names the program at programPath, as
+// Windows finds the program: the run, with ".exe" added when its file name has no extension, is
+// the same file however spelled: letter case, a trailing dot, a folder's short name, the \\?\ form.
+// A run whose file name is another is told apart without a system call.
 bool NamesProgram(std::wstring_view run, const std::wstring& programPath);

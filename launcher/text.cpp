@@ -43,6 +43,17 @@ std::wstring Abbreviated(const std::wstring& text) {
            DecimalText(text.size()) + L" characters; the middle is left out here)";
 }
 
+std::wstring WithWindowsLineEnds(std::wstring_view text) {
+    std::wstring lines;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == L'\n' && (i == 0 || text[i - 1] != L'\r')) {
+            lines.push_back(L'\r');
+        }
+        lines.push_back(text[i]);
+    }
+    return lines;
+}
+
 std::wstring Visible(std::wstring_view text) {
     std::wstring shown(text);
     for (wchar_t& c : shown) {

@@ -21,6 +21,9 @@ std::wstring Abbreviated(const std::wstring& text);
 // is seen, and a count of characters stays true of what is shown.
 std::wstring Visible(std::wstring_view text);
 
+// The text with each line end CR LF, as Windows tools read text: an LF alone gets a CR before it.
+std::wstring WithWindowsLineEnds(std::wstring_view text);
+
 // A system's message with its inserts filled in: %1 is insertOne, any other (%2 to %99) is left
 // out, and the blank before an insert left out goes with it.
 std::wstring WithInserts(std::wstring_view message, std::wstring_view insertOne);

@@ -127,9 +127,12 @@ void Trace::Add(std::initializer_list<std::wstring_view> parts, bool keepLineEnd
     std::wstring lines = time + L"  ";
     for (std::size_t start = 0, end; start < text.size(); start = end + 1) {
         end = std::min(text.find(L'\n', start), text.size());
-        if (end > start) {
-            lines += (start == 0 ? L"" : L"\r\n" + std::wstring(12, L' ')) +
-                     Visible(std::wstring_view(text).substr(start, end - start));
+        std::wstring_view line = std::wstring_view(text).substr(start, end - start);
+        if (line.ends_with(L'\r')) { // a CR LF line end, as in some system messages
+            line.remove_suffix(1);
+        }
+        if (!line.empty()) {
+            lines += (start == 0 ? L"" : L"\r\n" + std::wstring(12, L' ')) + Visible(line);
         }
     }
     block_ += lines + L"\r\n";

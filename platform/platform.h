@@ -54,6 +54,10 @@ bool FileExists(const std::wstring& path);
 // nothing.
 std::wstring FullPath(const std::wstring& path);
 
+// Whether two paths name the same existing file, by the file system's own identity of it, however
+// either is spelled. Throws nothing: a path that names no file names no file the other does.
+bool SameFile(const std::wstring& a, const std::wstring& b);
+
 // Whether two texts are the same but for letter case, by the system's own case mapping, as it
 // compares file names.
 bool SameIgnoringCase(std::wstring_view a, std::wstring_view b);
@@ -168,7 +172,9 @@ bool WindowsCanBeSeen();
 
 // Writes the text to standard output when the caller gave the program one: UTF-8 to a file or
 // pipe, the text itself to a console. Waits at most a second for a reader, and throws nothing.
-void WriteStandardOutput(const std::wstring& text);
+// Gives whether the text was written whole: not when there is no standard output, or nobody took
+// the text within that second.
+bool WriteStandardOutput(const std::wstring& text);
 
 // Tells that the run failed: with inWindow, a message box with the caption and the report, and
 // in any case the same text on standard error when the caller has redirected it. Blocks until the

@@ -7,6 +7,7 @@
 #include <array>
 #include <climits>
 #include <memory>
+#include <optional>
 
 namespace platform {
 namespace win32 {
@@ -88,7 +89,7 @@ RegistryAnswer ReadGrowingValue(const std::function<long(unsigned long* type, un
             data.resize(std::min<std::size_t>(readSize, data.size())); // it may have shrunk
             return {Outcome::Value, ERROR_SUCCESS, RegistryTypeName(type), std::move(data)};
         }
-        if (status == ERROR_MORE_DATA) { // it grew since it was measured, to readSize
+        if (status == ERROR_MORE_DATA && read + 1 < MaxValueReads) { // it grew, to readSize
             size = readSize;
             status = ERROR_SUCCESS;
         }
@@ -290,6 +291,29 @@ std::wstring FullPath(const std::wstring& path) {
     }
 }
 
+namespace {
+
+// A file's identity: its volume's serial number and its index on that volume.
+std::optional<std::array<DWORD, 3>> FileIdentity(const std::wstring& path) {
+    // No access asked and every sharing allowed: this only asks the file system which file it is.
+    const HandleOwner file = win32::OwnedFile(
+        CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!file || !GetFileInformationByHandle(file.get(), &information)) {
+        return std::nullopt;
+    }
+    return std::array<DWORD, 3>{information.dwVolumeSerialNumber, information.nFileIndexHigh,
+                                information.nFileIndexLow};
+}
+
+} // namespace
+
+bool SameFile(const std::wstring& a, const std::wstring& b) {
+    const auto identity = FileIdentity(a);
+    return identity.has_value() && identity == FileIdentity(b);
+}
+
 bool SameIgnoringCase(std::wstring_view a, std::wstring_view b) {
     return a.size() <= INT_MAX && b.size() <= INT_MAX &&
            CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
@@ -447,13 +471,18 @@ DWORD WINAPI WriteStandardStreamCopy(void* parameter) {
     DWORD mode = 0;
     DWORD written = 0;
     if (GetConsoleMode(copy->target, &mode)) {
-        WriteConsoleW(copy->target, text.data(), static_cast<DWORD>(text.size()), &written,
-                      nullptr);
-        return 0;
+        return WriteConsoleW(copy->target, text.data(), static_cast<DWORD>(text.size()), &written,
+                             nullptr) &&
+                       written == text.size()
+                   ? 0
+                   : 1;
     }
     const std::string utf8 = WideToUtf8(text);
-    WriteFile(copy->target, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
-    return 0;
+    return WriteFile(copy->target, utf8.data(), static_cast<DWORD>(utf8.size()), &written,
+                     nullptr) &&
+                   written == utf8.size()
+               ? 0
+               : 1;
 }
 
 // Installers and scripts that redirect standard error or output get the text there. A thread of
@@ -483,10 +512,11 @@ bool WindowsCanBeSeen() {
            (flags.dwFlags & WSF_VISIBLE) != 0;
 }
 
-void WriteStandardOutput(const std::wstring& text) {
-    if (const HandleOwner copy = CopyToStandardStream(STD_OUTPUT_HANDLE, text)) {
-        WaitForSingleObject(copy.get(), StandardStreamGraceMs);
-    }
+bool WriteStandardOutput(const std::wstring& text) {
+    const HandleOwner copy = CopyToStandardStream(STD_OUTPUT_HANDLE, text);
+    DWORD written = 1; // the thread's status: 0 when it wrote the whole text
+    return copy && WaitForSingleObject(copy.get(), StandardStreamGraceMs) == WAIT_OBJECT_0 &&
+           GetExitCodeThread(copy.get(), &written) && written == 0;
 }
 
 void ReportFailure(const std::wstring& caption, const std::wstring& report, bool inWindow) {

@@ -67,6 +67,10 @@ TEST(ArgumentsAfterProgramName, SkipsTheQuotedNameOrTheExecutablesOwnPathOrTheFi
         // Windows adds .exe to a name without an extension.
         {L"C:\\Program Files\\Virelt\\Pelorin report.dat", L"report.dat"},
         {L"C:\\Program Files\\Virelt\\Pelorin -? x", L"-? x"},
+        // cmd.exe passes on quotes that close inside the path, as typed.
+        {L"\"C:\\Program Files\\Virelt\"\\Pelorin.exe -?", L"-?"},
+        {L"C:\\Program\" \"Files\\Virelt\\Pelorin.exe -v x", L"-v x"},
+        {L"\"C:\\Program Files\"\\Other\\Pelorin.exe x", L"\\Other\\Pelorin.exe x"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(ArgumentsAfterProgramName(
@@ -96,6 +100,7 @@ TEST(IsUsableJavaHome, OnlyAWholeFolderPathWithoutAQuote) {
         {L"\\\\?\\C:\\Java", true},
         {L"d:/java", true},
         {L" C:\\Java", false},
+        {L"C:\\Java\x7F", false},
         {L"", false},
         {L"   ", false},
         {L"1:\\Java", false},
@@ -177,6 +182,9 @@ TEST(TraceFilePath, OnlyAWholePathThatNamesNoDevice) {
         {L"C:\\AUX", L""},
         {L"C:\\prn", L""},
         {L"C:\\CONOUT$", L""},
+        {L"C:\\rt\\COM1:", L""},
+        {L"C:\\rt\\x.log:s", L""},
+        {L" \"C:\\rt\\trace.txt\" ", L"C:\\rt\\trace.txt"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(TraceFilePath(c.argLine), c.expected) << c.argLine;

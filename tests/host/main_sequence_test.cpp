@@ -252,7 +252,7 @@ TEST_F(MainSequence, EachFailureReportsAndStartsNothing) {
          [](Machine& m) { m.failingCall = L"CreateProcessW"; },
          L"first" + std::wstring(20000, L'x') + L"last",
          4,
-         {Javaw + JarArgument + L" -e firstxxx", L"xxxlast\n",
+         {Javaw + JarArgument + L" -e firstxxx", L"xxxlast\r\n",
           std::to_wstring((Javaw + JarArgument + L" -e first").size() + 20004) +
               L" characters; the middle is left out",
           L"or reinstall it."}},
@@ -282,6 +282,10 @@ TEST_F(MainSequence, EachFailureReportsAndStartsNothing) {
                 << "]";
         }
         EXPECT_LT(machine().reports[0].size(), 1500u) << c.name << ": a report is bounded";
+        const std::wstring& report = machine().reports[0];
+        EXPECT_EQ(std::count(report.begin(), report.end(), L'\n'),
+                  std::count(report.begin(), report.end(), L'\r'))
+            << c.name << ": CR LF line ends";
         EXPECT_TRUE(machine().reports[0].ends_with(c.reportMentions.back()))
             << c.name << ": the advice that ends the report";
     }
@@ -314,6 +318,16 @@ TEST_F(MainSequence, AsksTheOneViewOfA32BitWindowsOnce) {
     EXPECT_EQ(trace.find(L"registry: "), trace.rfind(L"registry: ")) << trace;
 }
 
+TEST_F(MainSequence, TraceTellsWhenStandardOutputDidNotTakeTheUsageText) {
+    machine().windowsCanBeSeen = false;
+    machine().standardOutputTakes = false;
+    machine().environment[L"PELORIN_TRACE"] = L"C:\\trace.txt";
+    EXPECT_EQ(Run(L"-?"), 0);
+    EXPECT_NE(platform::Utf8ToWide(machine().files[L"C:\\trace.txt"])
+                  .find(L"standard output did not take the usage text"),
+              std::wstring::npos);
+}
+
 // What the end-to-end runs don't show of the trace: the other outcomes a step can have.
 TEST_F(MainSequence, TraceNamesEachOutcome) {
     const std::pair<std::function<void(Machine&)>, const wchar_t*> cases[] = {
@@ -332,6 +346,13 @@ TEST_F(MainSequence, TraceNamesEachOutcome) {
         {[](Machine& m) { m.files.clear(); },
          L"report, exit status 2: File not found: the runtime pointer file could not be "
          L"opened.\r\n            C:\\Program Files\\Virelt\\JRE.pelorin\r\n"},
+        {[](Machine& m) {
+             m.failingCall = L"CreateProcessW";
+             m.failingText = L"Line one.\r\nLine two.";
+         },
+         L"Reason: Line one.\r\n            Line two. (CreateProcessW, error 5)\r\n"},
+        // The steps up to the start are written before it, the outcome after it.
+        {[](Machine&) {}, L"Virelt.jar\"  -e report.dat\r\nPelorin 1.00 trace, "},
     };
     for (const auto& [arrange, line] : cases) {
         SetUp();
@@ -346,7 +367,7 @@ TEST_F(MainSequence, TraceNamesEachOutcome) {
         for (auto at = trace.find(L"\r\n"); at + 2 < trace.size();
              at = trace.find(L"\r\n", at + 2)) {
             const std::wstring_view start = std::wstring_view(trace).substr(at + 2, 12);
-            EXPECT_TRUE(start == std::wstring(12, L' ') ||
+            EXPECT_TRUE(start == std::wstring(12, L' ') || start.starts_with(L"Pelorin ") ||
                         (start[5] == L'.' && start.substr(7) == L" ms  "))
                 << std::wstring(start);
         }

@@ -139,6 +139,11 @@ std::wstring FullPath(const std::wstring& path) {
     return path;
 }
 
+// Files have one name each here.
+bool SameFile(const std::wstring& a, const std::wstring& b) {
+    return SameIgnoringCase(a, b);
+}
+
 bool SameIgnoringCase(std::wstring_view a, std::wstring_view b) {
     const auto upper = [](wchar_t c) { return c >= L'a' && c <= L'z' ? c - L'a' + L'A' : c; };
     return std::equal(a.begin(), a.end(), b.begin(), b.end(),
@@ -226,8 +231,9 @@ bool WindowsCanBeSeen() {
     return TheMachine().windowsCanBeSeen;
 }
 
-void WriteStandardOutput(const std::wstring& text) {
+bool WriteStandardOutput(const std::wstring& text) {
     TheMachine().standardOutput += text;
+    return TheMachine().standardOutputTakes;
 }
 
 void ReportFailure(const std::wstring&, const std::wstring& report, bool inWindow) {

@@ -67,6 +67,7 @@ struct Machine {
     // False: the run is on a window station nobody sees. What it writes to standard output.
     bool windowsCanBeSeen = true;
     std::wstring standardOutput;
+    bool standardOutputTakes = true; // false: the text was not taken within the wait
 };
 
 // The machine the platform functions act on; Reset gives a fresh one.

@@ -222,6 +222,10 @@ TEST_F(LaunchTest, TakesTheRuntimeThatIsThereAndItsOwnNameAsWindowsFoundIt) {
     CharLowerW(lowerCase.data());
     std::wstring slashes = exe.wstring();
     std::replace(slashes.begin(), slashes.end(), L'\\', L'/');
+    std::wstring spaced = exe.wstring(); // C:\...\Program" "Files\Virelt\Pelorin.exe
+    spaced.replace(spaced.find(L"Program Files"), 13, L"Program\" \"Files");
+    wchar_t shortApp[MAX_PATH] = L"";
+    GetShortPathNameW(app.c_str(), shortApp, MAX_PATH);
     const std::pair<std::wstring, std::wstring> cases[] = {
         // 32-bit JavaHome, command line
         {gone, quoted},
@@ -232,6 +236,12 @@ TEST_F(LaunchTest, TakesTheRuntimeThatIsThereAndItsOwnNameAsWindowsFoundIt) {
         {gone, L"..\\Program Files\\Virelt\\Pelorin.exe report.dat"},
         {gone, slashes + L" report.dat"},
         {gone, lowerCase.substr(0, lowerCase.size() - 4) + L" report.dat"},
+        // The same file however spelled, and quotes as cmd.exe passes them on.
+        {gone, L"\"" + (root / "Program Files").wstring() + L"\"\\Virelt\\Pelorin.exe report.dat"},
+        {gone, spaced + L" report.dat"},
+        {gone, exe.wstring() + L". report.dat"},
+        {gone, std::wstring(shortApp) + L"\\Pelorin.exe report.dat"},
+        {gone, L"\\\\?\\" + exe.wstring() + L" report.dat"},
     };
     key->Set(KEY_WOW64_64KEY, "", "JavaHome", REG_SZ, home.string() + '\0');
     for (const auto& [javaHome32, commandLine] : cases) {
@@ -472,7 +482,8 @@ void ExpectTraceLines(const fs::path& file, const std::vector<std::wstring>& lin
     std::size_t at = 0;
     for (const auto& line : lines) {
         const std::string wanted =
-            (line.starts_with(L"Pelorin ") ? "" : " ms  ") + test::Utf8(line);
+            (line.starts_with(L"Pelorin ") || line.starts_with(L", ") ? "" : " ms  ") +
+            test::Utf8(line);
         at = text.find(wanted, at);
         ASSERT_NE(at, std::string::npos) << "lacks [" << wanted << "] in order in:\n" << text;
     }
@@ -513,6 +524,7 @@ TEST_F(LaunchTest, TraceTellsEachStepAndChangesNothing) {
          L"Java home: " + home.wstring() + L"\r\n", L"starting: " + javaw.wstring() + L"\r\n",
          L"command line, " + std::to_wstring(Primary(L" -e report.dat").size()) + L" characters: " +
              Primary(L" -e report.dat") + L"\r\n",
+         L", continued\r\n", // written before the start, so a crash in it leaves the steps
          L"started: process " + std::to_wstring(seen->processId) + L"\r\n", L"exit status 0\r\n"});
 
     // A fallback caused by a value of another type, appended to the same file.
@@ -613,6 +625,7 @@ TEST_F(LaunchTest, TraceGoesOnlyWhereAWholePathSaysAndShowsControlCharacters) {
     const std::pair<std::wstring, bool> cases[] = {
         // PELORIN_TRACE, whether trace.txt is written
         {L"\"" + trace.wstring() + L"\"", true},
+        {L"\"" + trace.wstring() + L"\" ", true}, // set PELORIN_TRACE="..." && ... keeps a blank
         {L"trace.txt", false},
         {L"\\\\.\\pipe\\PelorinTestsTrace", false},
     };

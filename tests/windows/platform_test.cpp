@@ -180,16 +180,18 @@ TEST(Win32Platform, ARegistryValueIsReadAgainWhenItGrew) {
         std::vector<std::string> values; // what each call finds, the last one again after it
         LONG failure;                    // the status of the read, once measured, or success
         std::optional<std::string> expected;
+        DWORD code; // the system's code that the answer reports
     };
     const std::string grown = "C:\\Longer";
     const GrowingCase cases[] = {
-        {"grows once", {"C:\\J", grown}, ERROR_SUCCESS, grown},
-        {"shrinks", {"C:\\Longer", "C:\\J"}, ERROR_SUCCESS, "C:\\J"},
-        {"read fails", {"C:\\J"}, ERROR_ACCESS_DENIED, std::nullopt},
+        {"grows once", {"C:\\J", grown}, ERROR_SUCCESS, grown, ERROR_SUCCESS},
+        {"shrinks", {"C:\\Longer", "C:\\J"}, ERROR_SUCCESS, "C:\\J", ERROR_SUCCESS},
+        {"read fails", {"C:\\J"}, ERROR_ACCESS_DENIED, std::nullopt, ERROR_ACCESS_DENIED},
         {"keeps growing",
          {"a", "ab", "abc", "abcd", "abcde", "abcdef"},
          ERROR_SUCCESS,
-         std::nullopt},
+         std::nullopt,
+         ERROR_MORE_DATA},
     };
     for (const auto& c : cases) {
         std::size_t call = 0;
@@ -211,6 +213,7 @@ TEST(Win32Platform, ARegistryValueIsReadAgainWhenItGrew) {
                   c.expected.has_value())
             << c.name;
         EXPECT_EQ(answer.data, c.expected.value_or("")) << c.name;
+        EXPECT_EQ(answer.code, c.code) << c.name;
     }
 }
 
