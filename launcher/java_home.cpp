@@ -23,12 +23,14 @@ JavaHomeChoice ChooseJavaHome(const std::wstring& runtimeKeyPath) {
         choice.views.push_back({view, std::move(read), verdict});
         if (verdict == HomeVerdict::Taken) {
             choice.javaHomeDir = *choice.views.back().read.value;
+            choice.javaHomeView = view;
             return choice;
         }
     }
     for (const auto& answer : choice.views) {
         if (answer.verdict == HomeVerdict::NoJavaw) {
             choice.javaHomeDir = *answer.read.value;
+            choice.javaHomeView = answer.view;
             break;
         }
     }

@@ -31,6 +31,7 @@ struct JavaHomeChoice {
     // The home taken; when no view's home holds bin\javaw.exe, the first whole path, so that the
     // run names the javaw.exe it could not start. Empty: none, so java.exe.
     std::wstring javaHomeDir;
+    modRegAccess::RegistryView javaHomeView = modRegAccess::RegistryView::Bits32; // its view
 };
 
 // Asks the registry views in their order and stops at the first home that holds bin\javaw.exe: a

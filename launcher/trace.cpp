@@ -87,13 +87,17 @@ void TraceJavaHome(Trace& trace, const JavaHomeChoice& choice) {
         trace.Line(L"registry: HKEY_LOCAL_MACHINE\\", choice.keyPath, view, TraceText(answer));
     }
     const bool taken = !choice.views.empty() && choice.views.back().verdict == HomeVerdict::Taken;
+    const wchar_t* from = choice.oneView ? L", from the one view of a 32-bit Windows"
+                          : choice.javaHomeView == modRegAccess::RegistryView::Bits32
+                              ? L", from the 32-bit view"
+                              : L", from the 64-bit view";
     if (choice.javaHomeDir.empty()) {
         trace.Line(L"Java home: none, so java.exe");
     } else if (taken) {
-        trace.Line(L"Java home: ", choice.javaHomeDir);
+        trace.Line(L"Java home: ", choice.javaHomeDir, from);
     } else {
-        trace.Line(L"Java home: ", choice.javaHomeDir,
-                   L", the first whole path, though no view's home holds bin\\javaw.exe");
+        trace.Line(L"Java home: ", choice.javaHomeDir, L", the first whole path", from,
+                   L", though no view's home holds bin\\javaw.exe");
     }
 }
 

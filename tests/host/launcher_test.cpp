@@ -97,6 +97,9 @@ TEST(IsUsableJavaHome, OnlyAWholeFolderPathWithoutAQuote) {
     const std::pair<const wchar_t*, bool> cases[] = {
         {L"C:\\Java\\jre ", true},
         {L"\\\\server\\share\\jre", true},
+        {L"\\\\server/share\\jre", true},
+        {L"\\\\server/share", true},
+        {L"\\\\\\x\\y", false},
         {L"\\\\?\\C:\\Java", true},
         {L"d:/java", true},
         {L" C:\\Java", false},
@@ -183,6 +186,9 @@ TEST(TraceFilePath, OnlyAWholePathThatNamesNoDevice) {
         {L"C:\\prn", L""},
         {L"C:\\CONOUT$", L""},
         {L"C:\\rt\\COM1:", L""},
+        {L"C:\\t\\CON.txt.log", L""},
+        {L"c:\\t\\aux", L""},
+        {L"C:\\t/CON", L""},
         {L"C:\\rt\\x.log:s", L""},
         {L" \"C:\\rt\\trace.txt\" ", L"C:\\rt\\trace.txt"},
     };
@@ -215,6 +221,7 @@ TEST(WithInserts, NamesTheProgramAsInsertOneAndLeavesOutTheOthers) {
         {L"The file %1!s! needs %2.", L"x", L"The file x needs."},
         {L"Cannot run %1 here.", L"", L"Cannot run here."},
         {L"%12 of 100% done%0", L"x", L" of 100% done%0"},
+        {L"Copy %2 to %9 and %3.", L"x", L"Copy to and."},
     };
     for (const auto& [message, program, filled] : cases) {
         EXPECT_EQ(WithInserts(message, program), filled) << message;

@@ -110,6 +110,12 @@ TEST_F(MainSequence, TakesJavaHomeFromTheFirstViewThatHoldsOneOrFallsBackToJavaE
              m.files.erase(L"C:\\Java\\jre\\bin\\javaw.exe");
          },
          L"C:\\Gone 64"},
+        {"no home holds a runtime: the 32-bit view's whole path first",
+         [](Machine& m) {
+             SetJavaHome(m.registry32, L"REG_SZ", L"C:\\Gone 32");
+             SetJavaHome(m.registry64, L"REG_SZ", L"C:\\Gone 64");
+         },
+         L"C:\\Gone 32"},
         {"empty in both views",
          [](Machine& m) {
              SetJavaHome(m.registry32, L"REG_SZ", L"");
@@ -202,12 +208,16 @@ TEST_F(MainSequence, EachFailureReportsAndStartsNothing) {
          2,
          {L"File not found", PointerFile, L"The system cannot find the file specified",
           L"Reinstall the application so that JRE.pelorin is back beside Pelorin.exe."}},
-        // The pointer file is read, and must be readable, before the help request is honoured.
+        // The pointer file is read, and must be readable, before the help request is honoured. The
+        // path it names shows its control characters as their pictures.
         {"pointer file missing, help asked for",
-         [](Machine& m) { m.files.clear(); },
+         [](Machine& m) {
+             m.files.clear();
+             m.executablePath = L"C:\\V\x01\x7F\\Pelorin.exe";
+         },
          L"-?",
          2,
-         {L"File not found", PointerFile, L"back beside Pelorin.exe."}},
+         {L"File not found", L"C:\\V\u2401\u2421\\JRE.pelorin", L"back beside Pelorin.exe."}},
         {"pointer file empty",
          [](Machine& m) { m.files[PointerFile] = ""; },
          L"report.dat",
@@ -303,6 +313,13 @@ TEST_F(MainSequence, HelpRequestShowsTheUsageWindowAndStartsNothing) {
     EXPECT_TRUE(machine().started.empty());
     EXPECT_TRUE(machine().reports.empty());
     EXPECT_EQ(machine().shownForms.size(), 1u);
+    // Unquoted, a dot in a folder and none in the name: the program, as Windows found it.
+    machine().executablePath = L"C:\\My Apps\\v1.2\\Pelorin.exe";
+    machine().files[L"C:\\My Apps\\v1.2\\JRE.pelorin"] = "SOFTWARE\\JavaSoft\\JRE\\1.8\r\n";
+    machine().commandLine = L"C:\\My Apps\\v1.2\\Pelorin -?";
+    Trace trace;
+    EXPECT_EQ(PelorinMain::Main(trace), std::nullopt);
+    EXPECT_EQ(machine().shownForms.size(), 2u);
 }
 
 // A 32-bit Windows keeps one view: it is asked once, and the trace says which it was.
@@ -353,6 +370,11 @@ TEST_F(MainSequence, TraceNamesEachOutcome) {
          L"Reason: Line one.\r\n            Line two. (CreateProcessW, error 5)\r\n"},
         // The steps up to the start are written before it, the outcome after it.
         {[](Machine&) {}, L"Virelt.jar\"  -e report.dat\r\nPelorin 1.00 trace, "},
+        {[](Machine& m) {
+             m.registry32.clear();
+             SetJavaHome(m.registry64, L"REG_SZ", L"C:\\Java\\jre");
+         },
+         L"Java home: C:\\Java\\jre, from the 64-bit view\r\n"},
     };
     for (const auto& [arrange, line] : cases) {
         SetUp();
@@ -361,8 +383,11 @@ TEST_F(MainSequence, TraceNamesEachOutcome) {
         Run(L"report.dat");
         const std::wstring trace = platform::Utf8ToWide(machine().files[L"C:\\trace.txt"]);
         EXPECT_TRUE(
-            trace.starts_with(L"Pelorin 1.00 trace, 2026-12-07 09:05:03.042, process 4241"));
+            trace.starts_with(L"Pelorin 1.00 trace, 2026-01-07 09:05:03.042, process 4241"));
         EXPECT_NE(trace.find(line), std::wstring::npos) << line << L"\n" << trace;
+        EXPECT_EQ(trace.find(line), trace.rfind(line)) << line << L": a step once";
+        // The first step comes one tick of the clock, 250 microseconds, after the start.
+        EXPECT_NE(trace.find(L"\r\n    0.2 ms  command line: "), std::wstring::npos) << trace;
         // Each step's line begins with its milliseconds, to a tenth, right-aligned in ten places.
         for (auto at = trace.find(L"\r\n"); at + 2 < trace.size();
              at = trace.find(L"\r\n", at + 2)) {

@@ -339,27 +339,48 @@ TEST(HelpWindowInProcess, UsesVerdana975AndTheApplicationIcons) {
     ASSERT_NE(form.Handle(), nullptr);
     EXPECT_EQ(form.ControlText(frmPelorin::txtHelp), ExpectedUsageText);
 
-    const auto font =
-        reinterpret_cast<HFONT>(SendMessageW(form.Control(frmPelorin::txtHelp), WM_GETFONT, 0, 0));
-    ASSERT_NE(font, nullptr);
-    LOGFONTW logFont{};
-    ASSERT_NE(GetObjectW(font, sizeof logFont, &logFont), 0);
-    EXPECT_EQ(std::wstring(logFont.lfFaceName), L"Verdana");
     const HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    const int screenDpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
-    EXPECT_EQ(logFont.lfHeight, -MulDiv(975, dpi, 7200)) << "9.75 points";
-    EXPECT_EQ(logFont.lfWeight, FW_NORMAL);
-    EXPECT_FALSE(logFont.lfItalic);
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+    const auto fontOf = [](HWND control) {
+        LOGFONTW font{};
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof font,
+                   &font);
+        return font;
+    };
+    // At the screen's DPI, then moved to a monitor of 144 DPI, as Windows tells a window.
+    for (const int dpi : {screenDpi, 144}) {
+        SCOPED_TRACE(dpi);
+        RECT box{};
+        GetWindowRect(form.Handle(), &box);
+        if (dpi != screenDpi) {
+            SendMessageW(form.Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                         reinterpret_cast<LPARAM>(&box));
+        }
+        const HWND text = form.Control(frmPelorin::txtHelp);
+        const LOGFONTW logFont = fontOf(text);
+        EXPECT_EQ(std::wstring(logFont.lfFaceName), L"Verdana");
+        EXPECT_EQ(logFont.lfHeight, -MulDiv(975, dpi, 7200)) << "9.75 points";
+        EXPECT_EQ(logFont.lfWeight, FW_NORMAL);
+        EXPECT_FALSE(logFont.lfItalic);
+        // The button's is the system's message font, at the window's DPI.
+        EXPECT_EQ(fontOf(form.Control(frmPelorin::Close)).lfHeight,
+                  MulDiv(metrics.lfMessageFont.lfHeight, dpi, screenDpi));
+        GetWindowRect(text, &box);
+        EXPECT_EQ(box.right - box.left, Pixels(7215, dpi));
+        EXPECT_EQ(box.bottom - box.top, Pixels(2415, dpi));
 
-    // The text box is drawn in the window colour, as a text box is, not the button face.
-    const HWND text = form.Control(frmPelorin::txtHelp);
-    const HDC dc = GetDC(text);
-    EXPECT_EQ(SendMessageW(form.Handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                           reinterpret_cast<LPARAM>(text)),
-              reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW)));
-    EXPECT_EQ(GetBkColor(dc), GetSysColor(COLOR_WINDOW));
-    ReleaseDC(text, dc);
+        // The text box is drawn in the window colour, as a text box is, not the button face.
+        const HDC dc = GetDC(text);
+        EXPECT_EQ(SendMessageW(form.Handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                               reinterpret_cast<LPARAM>(text)),
+                  reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW)));
+        EXPECT_EQ(GetBkColor(dc), GetSysColor(COLOR_WINDOW));
+        ReleaseDC(text, dc);
+    }
 
     for (const auto& [which, metric] :
          {std::pair{ICON_BIG, SM_CXICON}, {ICON_SMALL, SM_CXSMICON}}) {

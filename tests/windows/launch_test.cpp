@@ -277,6 +277,12 @@ TEST_F(LaunchTest, EachFailureShowsAReportEndsWithItsStatusAndStartsNothing) {
          [&] {
              return std::vector<std::wstring>{L"File not found", (app / "JRE.pelorin").wstring()};
          }},
+        {"pointer file missing, outside ASCII: the whole report on standard error, in UTF-8",
+         [&] {
+             Install(L"app \u65E5\u672C");
+             fs::remove(app / "JRE.pelorin");
+         },
+         2, [&] { return std::vector<std::wstring>{(app / "JRE.pelorin").wstring()}; }},
         {"pointer file empty", [&] { WritePointerFile(""); }, 3,
          [&] {
              return std::vector<std::wstring>{L"Input past end of file",
@@ -521,7 +527,8 @@ TEST_F(LaunchTest, TraceTellsEachStepAndChangesNothing) {
          L"pointer file: " + (app / "JRE.pelorin").wstring() + L"\r\n",
          L"pointer file read as ANSI, first item: [" + keyPath + L"]\r\n",
          registry + L", 32-bit view: JavaHome = [" + home.wstring() + L"]\r\n",
-         L"Java home: " + home.wstring() + L"\r\n", L"starting: " + javaw.wstring() + L"\r\n",
+         L"Java home: " + home.wstring() + L", from the 32-bit view\r\n",
+         L"starting: " + javaw.wstring() + L"\r\n",
          L"command line, " + std::to_wstring(Primary(L" -e report.dat").size()) + L" characters: " +
              Primary(L" -e report.dat") + L"\r\n",
          L", continued\r\n", // written before the start, so a crash in it leaves the steps

@@ -55,6 +55,10 @@ TEST(Win32Platform, AnAnswerOfZeroIsEmptyOnlyWhenTheSystemSaysNothingWentWrong) 
             EXPECT_EQ(error.code, code);
         }
     }
+    SetLastError(ERROR_ACCESS_DENIED); // left by an earlier call: an answer of 0 is still empty
+    EXPECT_EQ(
+        platform::win32::TextFromGrowingBuffer(L"x", [](wchar_t*, unsigned long) { return 0ul; }),
+        L"");
     SetEnvironmentVariableW(L"PELORIN_SET_TO_NOTHING", L"");
     EXPECT_EQ(platform::EnvironmentVariable(L"PELORIN_SET_TO_NOTHING"), L"");
     EXPECT_EQ(platform::EnvironmentVariable(L"PELORIN_NEVER_SET"), L"");
@@ -86,6 +90,12 @@ TEST(Win32Platform, ReadFileStartReadsAsFarAsAskedOrGivesTheSystemError) {
     test::WriteBytes(path, bytes);
     EXPECT_EQ(platform::ReadFileStart(path.wstring(), 100000), bytes);
     EXPECT_EQ(platform::ReadFileStart(path.wstring(), 9017), bytes.substr(0, 9017));
+    // An installer may hold it open for writing while Pelorin reads it.
+    const HANDLE writer = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    EXPECT_EQ(platform::ReadFileStart(path.wstring(), 6), "first,");
+    CloseHandle(writer);
+    EXPECT_THROW(platform::AppendToFile(L"NUL", "no disk file"), platform::SystemError);
     std::filesystem::remove(path);
     try {
         platform::ReadFileStart(path.wstring(), 100);
@@ -107,6 +117,9 @@ TEST(Win32Platform, LaunchProcessOfAMissingProgramFails) {
         EXPECT_NE(error.code, 0u);
         EXPECT_FALSE(error.text.empty());
     }
+    // A system message with an insert comes back with its text, the insert unfilled.
+    EXPECT_NE(platform::win32::SystemErrorText(ERROR_BAD_EXE_FORMAT).find(L"%1"),
+              std::wstring::npos);
 }
 
 // UTF-8 both ways at every boundary: the last character of each length and the first of the

@@ -64,6 +64,7 @@ BOOL CALLBACK FindMessageBox(HWND window, LPARAM parameter) {
 struct BoxContent {
     std::wstring text;
     HWND button = nullptr;
+    bool icon = false;
 };
 
 BOOL CALLBACK ReadBoxChild(HWND child, LPARAM parameter) {
@@ -77,6 +78,8 @@ BOOL CALLBACK ReadBoxChild(HWND child, LPARAM parameter) {
     } else if (std::wstring(className) == L"Static" && text.size() > content->text.size()) {
         content->text = text;
     }
+    content->icon |= std::wstring(className) == L"Static" && IsWindowVisible(child) &&
+                     SendMessageW(child, STM_GETICON, 0, 0) != 0;
     return TRUE;
 }
 
@@ -107,6 +110,7 @@ void AnswerMessageBox(DWORD processId, RunResult& result) {
     wchar_t caption[64] = {};
     GetWindowTextW(search.found, caption, 64);
     EXPECT_EQ(std::wstring(caption), L"Pelorin");
+    EXPECT_TRUE(content.icon) << "a report carries the error icon";
     result.messageBoxes.push_back(content.text);
     if (content.button != nullptr) {
         PostMessageW(content.button, BM_CLICK, 0, 0);
