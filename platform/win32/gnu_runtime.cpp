@@ -5,10 +5,10 @@
 // exe. Every failure is caught at the entry point, so this only ever ends a broken run.
 //
 // The standard library reports a length or position past its limits through these __throw
-// functions; the runtime's own throw std::length_error and its kin, whose text is a string of the
-// old, reference-counted kind, and bring a second copy of the string code into the exe (40 KiB on
-// x86). What is thrown here is still an exception, caught at the entry point as an unexpected
-// failure like any other.
+// functions. The runtime's own throw std::length_error and its kin, which hold their text in the
+// old reference-counted string and so bring a second copy of the string code into the exe
+// (40 KiB on x86). These throw an exception all the same, which the entry point catches as an
+// unexpected failure like any other.
 #include <cstdlib>
 #include <exception>
 #include <new>
