@@ -135,12 +135,10 @@ bool IsDeviceName(std::wstring_view fileName) {
 
 } // namespace
 
-std::wstring TraceFilePath(std::wstring_view variable) {
+std::wstring TraceFilePath(std::wstring_view value) {
     // cmd's set PELORIN_TRACE="..." && ... keeps the blank before the && too.
-    const auto first = variable.find_first_not_of(L' ');
-    variable = first == std::wstring_view::npos
-                   ? std::wstring_view()
-                   : variable.substr(first, variable.find_last_not_of(L' ') - first + 1);
+    const std::wstring trimmed = TrimBlanks(value);
+    std::wstring_view variable = trimmed;
     if (variable.size() >= 2 && variable.front() == L'"' && variable.back() == L'"') {
         variable = variable.substr(1, variable.size() - 2);
     }

@@ -248,10 +248,13 @@ std::string WideToUtf8(std::wstring_view text) {
 
 namespace {
 
-// Whether this is a 32-bit process on 64-bit Windows, x64 or ARM64.
+// Whether this is a 32-bit process on 64-bit Windows, x64 or ARM64. Asked once a run.
 bool RunsUnderWow64() {
-    BOOL wow64 = FALSE;
-    return sizeof(void*) == 4 && IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+    static const bool wow64 = [] {
+        BOOL answer = FALSE;
+        return sizeof(void*) == 4 && IsWow64Process(GetCurrentProcess(), &answer) && answer;
+    }();
+    return wow64;
 }
 
 } // namespace
@@ -470,19 +473,18 @@ DWORD WINAPI WriteStandardStreamCopy(void* parameter) {
     const std::wstring& text = copy->text;
     DWORD mode = 0;
     DWORD written = 0;
+    bool whole = false;
     if (GetConsoleMode(copy->target, &mode)) {
-        return WriteConsoleW(copy->target, text.data(), static_cast<DWORD>(text.size()), &written,
-                             nullptr) &&
-                       written == text.size()
-                   ? 0
-                   : 1;
+        whole = WriteConsoleW(copy->target, text.data(), static_cast<DWORD>(text.size()), &written,
+                              nullptr) &&
+                written == text.size();
+    } else {
+        const std::string utf8 = WideToUtf8(text);
+        whole = WriteFile(copy->target, utf8.data(), static_cast<DWORD>(utf8.size()), &written,
+                          nullptr) &&
+                written == utf8.size();
     }
-    const std::string utf8 = WideToUtf8(text);
-    return WriteFile(copy->target, utf8.data(), static_cast<DWORD>(utf8.size()), &written,
-                     nullptr) &&
-                   written == utf8.size()
-               ? 0
-               : 1;
+    return whole ? 0 : 1;
 }
 
 // Installers and scripts that redirect standard error or output get the text there. A thread of

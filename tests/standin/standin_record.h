@@ -20,8 +20,8 @@ struct Record {
     std::wstring showState; // the wShowWindow it was given, or "none"
     unsigned long processId = 0;
     long long startedAt = 0; // the performance counter when it started
-    std::wstring
-        programFiles; // its ProgramFiles variable: a 32-bit program gets Program Files (x86)
+    // Its ProgramFiles variable: a 32-bit program gets Program Files (x86).
+    std::wstring programFiles;
 };
 
 // The record at path; none when there is no whole record there.
