@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <winioctl.h>
+
 #include <algorithm>
 #include <fstream>
 #include <functional>
@@ -254,8 +256,19 @@ TEST_F(LaunchTest, TakesTheRuntimeThatIsThereAndItsOwnNameAsWindowsFoundIt) {
 
 TEST_F(LaunchTest, ReadsNoMoreOfAHugePointerFileThanItsFirstItem) {
     SetJavaHome();
-    // 64 GiB of NULs after the first line, sparse: more than a run could read or hold.
-    fs::resize_file(app / "JRE.pelorin", 64ull << 30);
+    // 64 GiB of NULs after the first line, sparse: more than a run could read or hold. Not
+    // fs::resize_file: the C runtime refuses a size beyond the disk's free space, sparse or not.
+    const HANDLE file = CreateFileW((app / "JRE.pelorin").c_str(), GENERIC_WRITE, 0, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD unused = 0;
+    DeviceIoControl(file, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &unused, nullptr);
+    LARGE_INTEGER size{};
+    size.QuadPart = 64ll << 30;
+    const bool grown = SetFilePointerEx(file, size, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+    CloseHandle(file);
+    ASSERT_TRUE(grown);
+    ASSERT_EQ(fs::file_size(app / "JRE.pelorin"), 64ull << 30);
     ExpectLaunched(Run(L" report.dat"), home / "bin" / "javaw.exe", Primary(L" -e report.dat"));
 }
 

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 namespace test {
 
@@ -30,14 +32,20 @@ void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
 }
 
 std::optional<standin::Record> WaitForRecord(const std::filesystem::path& path, DWORD timeoutMs) {
+    // The stand-in renames a whole record into place, but until it has closed the file that the
+    // rename holds, an open for reading meets a sharing violation: read again until it is whole.
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    while (!std::filesystem::exists(path)) {
+    for (;;) {
+        if (std::filesystem::exists(path)) {
+            if (auto record = standin::ReadRecord(path)) {
+                return record;
+            }
+        }
         if (GetTickCount64() > deadline) {
             return std::nullopt;
         }
         Sleep(50);
     }
-    return standin::ReadRecord(path);
 }
 
 namespace {
@@ -157,12 +165,19 @@ std::vector<std::wstring> LoadedDlls(const std::filesystem::path& program,
         ADD_FAILURE() << "could not start " << program << " under the debugger";
         return dlls;
     }
-    RunResult answered;
+    // A debug event holds the program until it is continued, and reading its box takes messages
+    // the program must answer: the box is answered on a thread of its own, or each would wait for
+    // the other for ever.
+    std::atomic<bool> ended{false};
+    std::thread answerer([&] {
+        for (RunResult answered; !ended; Sleep(100)) {
+            AnswerMessageBox(process.dwProcessId, answered);
+        }
+    });
     const ULONGLONG deadline = GetTickCount64() + 60000;
     for (bool running = true; running && GetTickCount64() < deadline;) {
         DEBUG_EVENT event{};
         if (!WaitForDebugEvent(&event, 100)) {
-            AnswerMessageBox(process.dwProcessId, answered);
             continue;
         }
         if (event.dwDebugEventCode == LOAD_DLL_DEBUG_EVENT && event.u.LoadDll.hFile != nullptr) {
@@ -185,7 +200,13 @@ std::vector<std::wstring> LoadedDlls(const std::filesystem::path& program,
                                ? DBG_EXCEPTION_NOT_HANDLED
                                : DBG_CONTINUE);
     }
-    EXPECT_EQ(WaitForSingleObject(process.hProcess, 5000), static_cast<DWORD>(WAIT_OBJECT_0));
+    const bool exited = WaitForSingleObject(process.hProcess, 5000) == WAIT_OBJECT_0;
+    EXPECT_TRUE(exited) << program << " did not end under the debugger";
+    if (!exited) {
+        TerminateProcess(process.hProcess, 1); // which frees an answerer that waits on its box
+    }
+    ended = true;
+    answerer.join();
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return dlls;
