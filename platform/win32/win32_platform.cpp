@@ -516,9 +516,9 @@ bool WindowsCanBeSeen() {
 
 bool WriteStandardOutput(const std::wstring& text) {
     const HandleOwner copy = CopyToStandardStream(STD_OUTPUT_HANDLE, text);
-    DWORD written = 1; // the thread's status: 0 when it wrote the whole text
+    DWORD status = 1; // the copying thread's: 0 when it wrote the whole text
     return copy && WaitForSingleObject(copy.get(), StandardStreamGraceMs) == WAIT_OBJECT_0 &&
-           GetExitCodeThread(copy.get(), &written) && written == 0;
+           GetExitCodeThread(copy.get(), &status) && status == 0;
 }
 
 void ReportFailure(const std::wstring& caption, const std::wstring& report, bool inWindow) {
