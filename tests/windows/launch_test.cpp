@@ -78,10 +78,10 @@ protected:
         key->Set(view, subKey, "JavaHome", type, home.string() + std::string(1, '\0'));
     }
 
-    test::RunResult Run(const std::wstring& afterProgramName, DWORD errorPipeBytes = 1 << 16) {
+    test::RunResult Run(const std::wstring& afterProgramName, DWORD pipeBytes = 1 << 16) {
         const fs::path exe = app / "Pelorin.exe";
         return test::RunAndAnswer(exe, L"\"" + exe.wstring() + L"\"" + afterProgramName, dataDir,
-                                  errorPipeBytes);
+                                  pipeBytes);
     }
 
     std::wstring Primary(const std::wstring& tail, const fs::path& javaHome = {}) const {
@@ -691,10 +691,10 @@ protected:
         CloseWindowStation(station);
         LaunchTest::TearDown();
     }
-    test::RunResult RunUnseen(const std::wstring& afterProgramName) {
+    test::RunResult RunUnseen(const std::wstring& afterProgramName, DWORD pipeBytes = 1 << 16) {
         const fs::path exe = app / "Pelorin.exe";
         return test::RunAndAnswer(exe, L"\"" + exe.wstring() + L"\"" + afterProgramName, dataDir,
-                                  1 << 16, L"PelorinTestsUnseen\\Default");
+                                  pipeBytes, L"PelorinTestsUnseen\\Default");
     }
     HWINSTA station = nullptr;
 };
@@ -708,10 +708,24 @@ TEST_F(UnseenRun, AFailureGoesToStandardErrorAndEndsWithItsStatus) {
         << result.standardError;
 }
 
+// A pipe too small for the text, read only after the run: given up after a second, and the trace
+// says so.
 TEST_F(UnseenRun, AHelpRequestWritesTheUsageTextToStandardOutput) {
-    const auto result = RunUnseen(L" -?");
-    EXPECT_EQ(result.exitCode, 0u);
-    EXPECT_EQ(result.standardOutput, test::Utf8(ExpectedUsageText));
+    const fs::path trace = root / "trace.txt";
+    SetEnvironmentVariableW(L"PELORIN_TRACE", trace.c_str());
+    for (const auto& [pipeBytes, taken] : {std::pair{1u << 16, true}, {64u, false}}) {
+        SCOPED_TRACE(pipeBytes);
+        const auto result = RunUnseen(L" -?", pipeBytes);
+        EXPECT_EQ(result.exitCode, 0u);
+        EXPECT_EQ(result.standardOutput == test::Utf8(ExpectedUsageText), taken);
+        std::ifstream in(trace, std::ios::binary);
+        const std::string text{std::istreambuf_iterator<char>(in), {}};
+        EXPECT_EQ(text.find("standard output did not take the usage text") == std::string::npos,
+                  taken)
+            << text;
+        in.close();
+        fs::remove(trace);
+    }
 }
 
 TEST_F(UnseenRun, ALaunchIsTheSame) {

@@ -213,7 +213,7 @@ std::vector<std::wstring> LoadedDlls(const std::filesystem::path& program,
 }
 
 RunResult RunAndAnswer(const std::filesystem::path& program, const std::wstring& commandLine,
-                       const std::filesystem::path& directory, DWORD errorPipeBytes,
+                       const std::filesystem::path& directory, DWORD pipeBytes,
                        const wchar_t* desktop) {
     RunResult result;
     SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
@@ -221,8 +221,8 @@ RunResult RunAndAnswer(const std::filesystem::path& program, const std::wstring&
     HANDLE errorWrite = nullptr;
     HANDLE outputRead = nullptr;
     HANDLE outputWrite = nullptr;
-    if (!CreatePipe(&errorRead, &errorWrite, &inheritable, errorPipeBytes) ||
-        !CreatePipe(&outputRead, &outputWrite, &inheritable, 1 << 16)) {
+    if (!CreatePipe(&errorRead, &errorWrite, &inheritable, pipeBytes) ||
+        !CreatePipe(&outputRead, &outputWrite, &inheritable, pipeBytes)) {
         ADD_FAILURE() << "CreatePipe failed";
         return result;
     }

@@ -33,9 +33,9 @@ struct RunResult {
 };
 // Starts program with exactly this command line in directory, on desktop when one is named,
 // answers each message box it shows by pressing its button, and waits for it to end. Its standard
-// error is a pipe of the given size that is read once it has ended, as is its standard output.
+// error and output are pipes of the given size, read once it has ended.
 RunResult RunAndAnswer(const std::filesystem::path& program, const std::wstring& commandLine,
-                       const std::filesystem::path& directory, DWORD errorPipeBytes = 1 << 16,
+                       const std::filesystem::path& directory, DWORD pipeBytes = 1 << 16,
                        const wchar_t* desktop = nullptr);
 
 // Presses the button of a message box that the process shows, if it shows one, and adds its
