@@ -34,7 +34,8 @@ take_arch() {
 }
 
 # Installs the packages that are missing, saying which: those of the x64 build, and with the
-# arguments x86 (or both) those of the x86 build too.
+# arguments x86 (or both) those of the x86 build too, which also needs 32-bit programs to start
+# (see ensure_x86_programs).
 ensure_packages() {
     local missing=() package wanted=("${PELORIN_PACKAGES[@]}")
     [[ " $* " == *" x86 "* ]] && wanted+=("${PELORIN_X86_PACKAGES[@]}")
@@ -42,18 +43,100 @@ ensure_packages() {
         dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
             missing+=("$package")
     done
-    [ ${#missing[@]} -eq 0 ] && return 0
-    echo "Installing the missing packages: ${missing[*]}"
+    if [ ${#missing[@]} -gt 0 ]; then
+        echo "Installing the missing packages: ${missing[*]}"
+        if [ "$(id -u)" != 0 ]; then
+            echo "Run as root, or install them yourself with apt-get." >&2
+            exit 1
+        fi
+        if [[ " ${missing[*]} " == *":i386 "* ]] &&
+            ! dpkg --print-foreign-architectures | grep -qx i386; then
+            dpkg --add-architecture i386
+        fi
+        apt-get update -q
+        DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
+    fi
+    if [[ " $* " == *" x86 "* ]] && ! ensure_x86_programs; then
+        echo "$x86_unavailable."
+    fi
+}
+
+# Whether this machine runs 32-bit x86 programs, tried on Wine's own 32-bit loader: some virtual
+# machines' kernels refuse every one ("Exec format error").
+runs_x86_programs() {
+    /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
+# Whether 32-bit programs run here through the emulator that ensure_x86_programs registers.
+x86_emulated() {
+    grep -qsx enabled /proc/sys/fs/binfmt_misc/qemu-i386
+}
+
+# The address of the Debian archive that this machine's apt takes bookworm from, in one-line or
+# deb822 form; its backports suite lives beside it.
+debian_archive() {
+    local file
+    for file in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+        [ -f "$file" ] || continue
+        awk '{ sub(/\[[^]]*\] */, "") } $1 == "deb" && $3 == "bookworm" { print $2; exit }' "$file"
+    done
+    for file in /etc/apt/sources.list.d/*.sources; do
+        [ -f "$file" ] || continue
+        awk '/^URIs:/ { uri = $2 }
+             /^Suites:/ { for (i = 2; i <= NF; i++) if ($i == "bookworm") hit = 1 }
+             /^$/ { if (hit && uri) exit; uri = ""; hit = 0 }
+             END { if (hit && uri) print uri }' "$file"
+    done
+}
+
+# Makes 32-bit programs start where the machine runs no 32-bit code itself: qemu-user from
+# bookworm-backports (bookworm's own 7.2 can't map Wine's shared user data), registered with
+# binfmt_misc for i386 programs, so that the kernel hands Wine's 32-bit loader to the emulator. A
+# machine that runs them gets nothing. Gives 1, with the reason in x86_unavailable, where neither
+# can be.
+ensure_x86_programs() {
+    x86_unavailable=
+    runs_x86_programs && return 0
+    echo "This machine runs no 32-bit x86 code (its kernel refuses Wine's 32-bit loader), so" \
+        "32-bit programs run here under qemu-user, registered with binfmt_misc for i386 programs."
+    local binfmt=/proc/sys/fs/binfmt_misc
     if [ "$(id -u)" != 0 ]; then
-        echo "Run as root, or install them yourself with apt-get." >&2
-        exit 1
+        x86_unavailable="32-bit programs can't run on this machine, and registering an emulator for them needs root"
+        return 1
     fi
-    if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386
-    then
-        dpkg --add-architecture i386
+    if [ ! -e "$binfmt/register" ]; then
+        mount -t binfmt_misc binfmt_misc "$binfmt" 2>/dev/null || true
     fi
-    apt-get update -q
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
+    if [ ! -w "$binfmt/register" ]; then
+        x86_unavailable="32-bit programs can't run on this machine, and it has no binfmt_misc to hand them to an emulator"
+        return 1
+    fi
+    if ! qemu-i386 --version 2>/dev/null | grep -qE 'version ([1-9][0-9])\.'; then
+        local archive list=/etc/apt/sources.list.d/bookworm-backports.list
+        archive=$(debian_archive | head -n 1)
+        if [ -z "$archive" ]; then
+            x86_unavailable="32-bit programs can't run on this machine, and its apt sources name no Debian archive for bookworm-backports"
+            return 1
+        fi
+        if ! apt-cache policy 2>/dev/null | grep -q 'bookworm-backports'; then
+            echo "Adding bookworm-backports from $archive, for qemu-user 10"
+            echo "deb $archive bookworm-backports main" >"$list"
+        fi
+        apt-get update -q
+        DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
+            -t bookworm-backports qemu-user
+    fi
+    if [ ! -e "$binfmt/qemu-i386" ]; then
+        # An i386 ELF executable or shared object; F: the kernel opens the emulator now, so it
+        # serves every process whatever its root.
+        printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386:F' \
+            >"$binfmt/register"
+    fi
+    echo 1 >"$binfmt/qemu-i386"
+    if ! runs_x86_programs; then
+        x86_unavailable="32-bit programs don't start on this machine even under qemu-i386"
+        return 1
+    fi
 }
 
 # Starts an Xvfb on a free display and exports DISPLAY, unless one is already set.
@@ -76,9 +159,25 @@ stop_display() {
     [ -n "${PELORIN_XVFB_PID:-}" ] && kill "$PELORIN_XVFB_PID" 2>/dev/null || true
 }
 
-# Points Wine at a throwaway prefix and creates it if needed.
+# For the scripts that run the x86 build: stops with the reason where 32-bit programs can't run.
+require_x86_programs() {
+    if [ "$arch" = x86 ] && [ -n "${x86_unavailable:-}" ]; then
+        echo "The x86 build can't be run here: $x86_unavailable." >&2
+        exit 1
+    fi
+}
+
+# Points Wine at a throwaway prefix and creates it if needed. A prefix made while 32-bit programs
+# could not start has no 32-bit system files (its syswow64 is empty), and is made again once they
+# can.
 use_wine_prefix() {
     export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    if [ -f "$WINEPREFIX/system.reg" ] &&
+        [ -z "$(ls -A "$WINEPREFIX/drive_c/windows/syswow64" 2>/dev/null)" ] && runs_x86_programs
+    then
+        echo "Making the Wine prefix $WINEPREFIX again: it was made while 32-bit programs could not start"
+        rm -rf "$WINEPREFIX"
+    fi
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         mkdir -p "$WINEPREFIX"
         "$WINE" wineboot -i >/dev/null 2>&1
