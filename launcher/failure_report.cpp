@@ -25,6 +25,8 @@ int ExitStatusFor(FailureKind kind) {
         return ApplicationNotStarted;
     case FailureKind::WindowCannotBeShown:
         return UsageWindowNotShown;
+    case FailureKind::NotInCodePage:
+        return ExitStatus::NotInCodePage;
     }
     return UnexpectedFailure;
 }
@@ -48,11 +50,31 @@ std::wstring DescribeFailure(const Failure& failure) {
                subject + reason +
                (failure.cause ? L"\n\nCheck that the Java runtime is installed, or reinstall it."
                               : L"");
+    case FailureKind::NotInCodePage:
+        return L"Cannot start process: the Java runtime would read this as something else, so "
+               L"nothing was started.\n\n" +
+               subject + reason;
     case FailureKind::WindowCannotBeShown:
         return L"The usage window of Pelorin.exe -? could not be shown." + reason +
                L"\n\nClose other programs and try again, from a signed-in Windows desktop.";
     }
     return DescribeUnexpectedFailure(failure.cause);
+}
+
+std::wstring NotInCodePageReason(const ChangedPart& part, std::uint32_t codePage) {
+    const std::wstring page = L"code page " + DecimalText(codePage);
+    const std::wstring todo =
+        part.part == RuntimePart::Argument
+            ? L"Rename the file, or move it to a folder whose path has only characters of " + page
+        : part.part == RuntimePart::Runtime
+            ? L"Reinstall the Java runtime in a folder whose path has only characters of " + page
+            : L"Reinstall the application in a folder whose path has only characters of " + page;
+    return L"The Java runtime reads its command line in " + page + L", which lacks " +
+           NamedCharacters(part.lacking) + L" of " + PartName(part) +
+           L", and no other name of it reads back the same." + L"\n\n" + todo +
+           L"; or have Windows use UTF-8 for programs that are not Unicode (Region settings, "
+           L"Administrative, Change system locale, \"Use Unicode UTF-8 for worldwide language "
+           L"support\").";
 }
 
 std::wstring DescribeUnexpectedFailure(const std::optional<platform::SystemError>& cause) {

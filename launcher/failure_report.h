@@ -1,6 +1,7 @@
 // How a run goes wrong, how that is told to the user, and the exit status it ends with.
 #pragma once
 
+#include "launcher/runtime_reading.h"
 #include "platform/platform.h"
 
 #include <cstdint>
@@ -14,6 +15,7 @@ enum class FailureKind {
     InputPastEndOfFile,  // the runtime pointer file holds no data item
     CannotStartProcess,  // the launch command can't be started
     WindowCannotBeShown, // the usage window can't be created
+    NotInCodePage,       // the Java runtime would read a part of the launch as something else
 };
 
 // Thrown where a step of the run fails, and caught once, by PelorinMain::RunPelorin.
@@ -39,12 +41,17 @@ enum ExitStatus : int {
     PointerFileEmpty = 3,
     ApplicationNotStarted = 4,
     UsageWindowNotShown = 5,
+    NotInCodePage = 6,
 };
 
 int ExitStatusFor(FailureKind kind);
 
 // The text of the failure report: what failed, where, the system's reason and what to do next.
 std::wstring DescribeFailure(const Failure& failure);
+
+// Why the runtime can't be given a part of the launch that it would read otherwise, and what the
+// user can do about it.
+std::wstring NotInCodePageReason(const ChangedPart& part, std::uint32_t codePage);
 
 // The report of a failure that no step expected, such as a failed system call or too little
 // memory; cause names the call when there is one.

@@ -6,6 +6,7 @@
 #include "launcher/launcher.h"
 #include "launcher/pointer_file.h"
 #include "launcher/program_search.h"
+#include "launcher/runtime_reading.h"
 #include "launcher/text.h"
 #include "platform/platform.h"
 
@@ -74,6 +75,30 @@ std::wstring FindJavaExe(const std::wstring& executableDir, const std::wstring& 
                   L"Install a Java runtime, or reinstall the application.");
 }
 
+// The launch as the ANSI runtime is to be given it: each part that it would read otherwise by
+// another name of the same file. Where a part has none, nothing is started.
+Launch ForAnsiRuntime(const Launch& launch, const std::wstring& javaHomeDir,
+                      const std::wstring& executableDir, const std::wstring& argLine,
+                      Trace& trace) {
+    const bool javaExe = javaHomeDir.empty();
+    const RuntimeReading reading =
+        ReadingForAnsiRuntime({javaExe ? launch.program : javaHomeDir, executableDir, argLine});
+    TraceRuntimeReading(trace, reading);
+    if (reading.changed.empty()) {
+        return launch;
+    }
+    if (const ChangedPart* refused = reading.Refused()) {
+        throw Failure(FailureKind::NotInCodePage, refused->text, std::nullopt,
+                      NotInCodePageReason(*refused, reading.codePage));
+    }
+    const RuntimeParts& parts = reading.parts;
+    const std::wstring javaHome = javaExe ? javaHomeDir : parts.runtime;
+    const std::wstring launchCommand = ComposeLaunchCommand(
+        MakeJavawPrefix(javaHome), MakeJarArgument(parts.executableDir), parts.argLine, javaHome);
+    CheckLength(launchCommand);
+    return {javaExe ? parts.runtime : JavawPath(javaHome), launchCommand};
+}
+
 void Start(const Launch& launch, Trace& trace) {
     trace.Line(L"starting: ", launch.program);
     if (trace) { // numbers are formatted only for a trace
@@ -124,9 +149,11 @@ std::optional<Launch> Main(Trace& trace) {
     const std::wstring launchCommand =
         ComposeLaunchCommand(javawPrefix, jarArgument, normalisedArgLine, javaHomeDir);
     CheckLength(launchCommand);
-    const Launch launch{javaHomeDir.empty() ? FindJavaExe(executableDir, launchCommand, trace)
+    const Launch launch =
+        ForAnsiRuntime({javaHomeDir.empty() ? FindJavaExe(executableDir, launchCommand, trace)
                                             : JavawPath(javaHomeDir),
-                        launchCommand};
+                        launchCommand},
+                       javaHomeDir, executableDir, normalisedArgLine, trace);
     Start(launch, trace);
     return launch;
 }

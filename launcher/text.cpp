@@ -28,6 +28,26 @@ std::wstring DecimalText(std::uint64_t number) {
     return digits;
 }
 
+std::wstring NamedCharacters(std::wstring_view characters) {
+    std::wstring named;
+    for (std::size_t at = 0; at < characters.size(); ++at) {
+        std::uint32_t point = static_cast<std::uint32_t>(characters[at]);
+        std::size_t length = 1;
+        if (point >= 0xD800 && point < 0xDC00 && at + 1 < characters.size()) {
+            point = 0x10000 + ((point - 0xD800) << 10) + (characters[at + 1] - 0xDC00);
+            length = 2;
+        }
+        std::wstring hex;
+        for (; point != 0 || hex.size() < 4; point >>= 4) {
+            hex.insert(hex.begin(), L"0123456789ABCDEF"[point & 0xF]);
+        }
+        named += (named.empty() ? L"" : L", ") + std::wstring(characters.substr(at, length)) +
+                 L" (U+" + hex + L")";
+        at += length - 1;
+    }
+    return named;
+}
+
 std::wstring Abbreviated(const std::wstring& text) {
     if (text.size() <= ShownWhole) {
         return text;

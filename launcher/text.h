@@ -11,6 +11,10 @@ std::wstring Utf16ToWide(std::string_view bytes, bool bigEndian);
 // A number in decimal digits, for reports.
 std::wstring DecimalText(std::uint64_t number);
 
+// Each character of the text with its code point, for reports and the trace: Ł (U+0141), 文
+// (U+6587). A surrogate pair is one character.
+std::wstring NamedCharacters(std::wstring_view characters);
+
 // Text as a report shows it: whole when it is short; otherwise its start and its end, with the
 // note that its middle is left out, and its length. A command line of thousands of characters
 // is no use in a message box. A cut never splits a character in two.

@@ -75,6 +75,22 @@ void TracePointer(Trace& trace, const RuntimePointer& pointer) {
                                      L" bytes, so it names no registry key");
 }
 
+void TraceRuntimeReading(Trace& trace, const RuntimeReading& reading) {
+    if (!trace) { // the lines are built only for a trace
+        return;
+    }
+    const std::wstring page = L"code page " + DecimalText(reading.codePage);
+    trace.Line(L"the Java runtime reads its command line in ", page,
+               reading.changed.empty() ? L", which holds every part of it" : L"");
+    for (const ChangedPart& part : reading.changed) {
+        trace.Line(page, L" lacks ", NamedCharacters(part.lacking), L" of ", PartName(part), L" [",
+                   part.text,
+                   part.replacement.empty()
+                       ? L"]: no other name of it reads back the same, so nothing is started"
+                       : L"]: it goes as [" + part.replacement + L"]");
+    }
+}
+
 void TraceJavaHome(Trace& trace, const JavaHomeChoice& choice) {
     if (!trace) { // the lines are built only for a trace
         return;

@@ -7,6 +7,7 @@
 
 #include "launcher/java_home.h"
 #include "launcher/pointer_file.h"
+#include "launcher/runtime_reading.h"
 
 #include <cstdint>
 #include <initializer_list>
@@ -52,6 +53,10 @@ private:
 
 // Adds the line that tells how the pointer file was read and what its first item is.
 void TracePointer(Trace& trace, const RuntimePointer& pointer);
+
+// Adds the lines that name the code page the runtime reads in and tell, for each part it would read
+// otherwise, the characters the page lacks and the name that went instead, or that there is none.
+void TraceRuntimeReading(Trace& trace, const RuntimeReading& reading);
 
 // Adds the lines that tell what each registry view answered, why a home was passed over, and the
 // Java home chosen.

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,6 +39,20 @@ std::string ReadFileStart(const std::wstring& path, std::size_t maxBytes);
 
 // Text in the system's ANSI code page as wide text.
 std::wstring AnsiToWide(std::string_view bytes);
+
+// Text as a program that reads it in the system's ANSI code page gets it, such as the command line
+// of a program that takes it through GetCommandLineA: converted to that code page as the system
+// converts it for such a program, a character the page lacks becoming a look-alike or a question
+// mark, and back to wide text. Text the page holds comes back as it was.
+std::wstring AsAnsiProgramReadsIt(std::wstring_view text);
+
+// The number of the system's ANSI code page, such as 1252.
+std::uint32_t AnsiCodePage();
+
+// The path of an existing file or folder with each of its parts by its short (8.3) name, where the
+// file system keeps one (a part without one stays as it is); nothing when the path names nothing
+// there. Throws nothing.
+std::optional<std::wstring> ShortPath(const std::wstring& path);
 
 // UTF-8 as wide text, and wide text as UTF-8, by the system's own conversion: what it can't
 // convert becomes U+FFFD.

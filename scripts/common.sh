@@ -2,7 +2,7 @@
 # shellcheck shell=bash
 
 PELORIN_PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev googletest time
-    g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 xvfb xdotool imagemagick)
+    g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 xvfb xdotool imagemagick locales)
 # The x86 build's compiler, and Wine's 32-bit half, which runs 32-bit programs in the same 64-bit
 # prefix as Windows' WoW64 does.
 PELORIN_X86_PACKAGES=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine32:i386)
@@ -55,6 +55,12 @@ ensure_packages() {
         fi
         apt-get update -q
         DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
+    fi
+    # Wine takes the ANSI code page from the locale: the Windows suites run programs in code page
+    # 932 too, under a Japanese one.
+    if ! locale -a 2>/dev/null | grep -qx 'ja_JP.utf8' && [ "$(id -u)" = 0 ]; then
+        echo "Making the locale ja_JP.UTF-8, for Wine's code page 932"
+        localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
     fi
     if [[ " $* " == *" x86 "* ]] && ! ensure_x86_programs; then
         echo "$x86_unavailable."

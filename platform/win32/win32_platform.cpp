@@ -230,6 +230,34 @@ std::wstring AnsiToWide(std::string_view bytes) {
     return ToWide(CP_ACP, bytes);
 }
 
+std::wstring AsAnsiProgramReadsIt(std::wstring_view text) {
+    const int inLength = static_cast<int>(std::min<std::size_t>(text.size(), INT_MAX));
+    if (inLength == 0) {
+        return {};
+    }
+    // No flags: the system's best-fit look-alikes, as for GetCommandLineA.
+    const int length =
+        WideCharToMultiByte(CP_ACP, 0, text.data(), inLength, nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.data(), inLength, bytes.data(), length, nullptr, nullptr);
+    return ToWide(CP_ACP, bytes);
+}
+
+std::uint32_t AnsiCodePage() {
+    return GetACP();
+}
+
+std::optional<std::wstring> ShortPath(const std::wstring& path) {
+    try {
+        return win32::TextFromGrowingBuffer(
+            L"GetShortPathNameW", [&](wchar_t* buffer, unsigned long size) {
+                return static_cast<unsigned long>(GetShortPathNameW(path.c_str(), buffer, size));
+            });
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
 std::wstring Utf8ToWide(std::string_view bytes) {
     return ToWide(CP_UTF8, bytes);
 }

@@ -1,8 +1,11 @@
 // The four command functions on any Java home, folder and argument string. The launch command
 // holds the arguments whole at its end, the archive's quoted path before them, and one of the two
-// launchers at its start; arguments are only ever given " -e " in front.
+// launchers at its start; arguments are only ever given " -e " in front. The runtime's split of
+// the arguments covers the string in order, with only blanks and tabs between its arguments, and
+// each argument written alone reads back the same.
 #include "expect.h"
 #include "launcher/launcher.h"
+#include "launcher/runtime_reading.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -40,5 +43,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool known = javaHome.find_first_not_of(L' ') != std::wstring::npos;
     Expect(command.starts_with(known ? L"\"" + javaHome + L"\\bin\\javaw.exe\" " : L"java.exe "));
     Expect(command.size() == (known ? prefix.size() : 9) + 5 + jar.size() + normalised.size());
+
+    std::size_t end = 0;
+    for (const ArgumentSpan& span : SplitArguments(normalised)) {
+        Expect(span.start >= end && span.length > 0 &&
+               span.start + span.length <= normalised.size());
+        Expect(normalised.find_first_not_of(L" \t", end) == span.start);
+        const std::wstring written = normalised.substr(span.start, span.length);
+        Expect(SplitArguments(written) == std::vector<ArgumentSpan>{{0, span.length, span.value}});
+        end = span.start + span.length;
+    }
+    Expect(normalised.find_first_not_of(L" \t", end) == std::wstring::npos);
     return 0;
 }

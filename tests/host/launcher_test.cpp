@@ -1,5 +1,6 @@
 #include "launcher/launcher.h"
 #include "launcher/program_search.h"
+#include "launcher/runtime_reading.h"
 #include "launcher/text.h"
 
 #include <gtest/gtest.h>
@@ -159,6 +160,30 @@ TEST(ComposeLaunchCommand, BuildsThePrimaryOrTheFallbackShape) {
             MakeJavawPrefix(c.javaHome), MakeJarArgument(c.executableDir), c.argLine, c.javaHome);
         EXPECT_EQ(command, c.expected) << "Java home: [" << c.javaHome << "]";
     }
+}
+
+// The Microsoft C runtime's rules, as its documentation gives them.
+TEST(SplitArguments, ReadsQuotesAndBackslashesAsTheRuntimeDoes) {
+    const std::pair<const wchar_t*, std::vector<std::wstring>> cases[] = {
+        {L"", {}},
+        {L" \t ", {}},
+        {L" -e  \"C:\\a b\\x.dat\"\tout", {L"-e", L"C:\\a b\\x.dat", L"out"}},
+        {L"a\\\\b d\"e f\"g h", {L"a\\\\b", L"de fg", L"h"}},
+        {L"a\\\"b c", {L"a\"b", L"c"}},
+        {L"a\\\\\"b c\" d", {L"a\\b c", L"d"}},
+        {L"\"a\"\"b\" \"\"", {L"a\"b", L""}},
+        {L"\"unclosed x", {L"unclosed x"}},
+    };
+    for (const auto& [line, expected] : cases) {
+        std::vector<std::wstring> values;
+        for (const auto& span : SplitArguments(line)) {
+            values.push_back(span.value);
+        }
+        EXPECT_EQ(values, expected) << line;
+    }
+    // Where each stands in the string, its quotes included.
+    EXPECT_EQ(SplitArguments(L" -e \"a b\""),
+              (std::vector<ArgumentSpan>{{1, 2, L"-e"}, {4, 5, L"a b"}}));
 }
 
 } // namespace

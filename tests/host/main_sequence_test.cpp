@@ -192,6 +192,96 @@ TEST_F(MainSequence, FindsJavaExeInTheSearchOrderButNeverInTheCurrentDirectory) 
     }
 }
 
+// The runtime reads its command line in the ANSI code page: a part the page lacks goes by its short
+// name, or a folder's short name and a name the page holds; what has neither starts nothing.
+TEST_F(MainSequence, GivesTheRuntimeOnlyWhatReadsBackInItsCodePage) {
+    struct AnsiCase {
+        const char* name;
+        std::function<void(Machine&)> arrange;
+        std::wstring arguments;
+        Launch expected; // empty: refused with exit status 6
+    };
+    const AnsiCase cases[] = {
+        {"a line the page holds stays as it is", [](Machine&) {}, L"-v C:\\d\\Zürich.dat",
+         Primary(L"C:\\Java\\jre", L"-v C:\\d\\Zürich.dat")},
+        {"fullwidth quotes in a file's name can't make arguments",
+         [](Machine& m) { m.shortPaths[L"C:\\d\\a＂ -s ＂x.dat"] = L"C:\\d\\A~1.DAT"; },
+         L"\"C:\\d\\a＂ -s ＂x.dat\"", Primary(L"C:\\Java\\jre", L" -e \"C:\\d\\A~1.DAT\"")},
+        {"fullwidth quotes in a file that is not there",
+         [](Machine&) {},
+         L"\"C:\\d\\a＂ -s ＂x.dat\"",
+         {}},
+        {"Ł by the short name, the other arguments as they were",
+         [](Machine& m) { m.shortPaths[L"C:\\d\\Łodz.dat"] = L"C:\\d\\LODZ~1.DAT"; },
+         L"-v  C:\\d\\Łodz.dat\t-x", Primary(L"C:\\Java\\jre", L"-v  C:\\d\\LODZ~1.DAT\t-x")},
+        {"a CJK name where the volume keeps no short names",
+         [](Machine& m) { m.files[L"文.dat"] = "data"; },
+         L"文.dat",
+         {}},
+        {"a soft hyphen in code page 932",
+         [](Machine& m) {
+             m.ansiCodePage = 932;
+             m.shortPaths[L"\u00ADx.dat"] = L"X~1.DAT";
+         },
+         L"\u00ADx.dat", Primary(L"C:\\Java\\jre", L" -e X~1.DAT")},
+        {"an output file not there yet, in a folder with a short name",
+         [](Machine& m) {
+             m.shortPaths[L"C:\\d\\Łodz.dat"] = L"C:\\d\\LODZ~1.DAT";
+             m.shortPaths[L"C:\\Łout\\"] = L"C:\\LOUT~1\\";
+         },
+         L"-s C:\\d\\Łodz.dat \"C:\\Łout\\r s.html\"",
+         Primary(L"C:\\Java\\jre", L"-s C:\\d\\LODZ~1.DAT \"C:\\LOUT~1\\r s.html\"")},
+        {"a folder, quoted, by its short name",
+         [](Machine& m) { m.shortPaths[L"C:\\Łdir\\"] = L"C:\\LDIR~1\\"; }, L"-v \"C:\\Łdir\\\\\"",
+         Primary(L"C:\\Java\\jre", L"-v \"C:\\LDIR~1\\\\\"")},
+        {"an output file whose own name the page lacks",
+         [](Machine& m) { m.shortPaths[L"C:\\d\\"] = L"C:\\d\\"; },
+         L"-s C:\\d\\x.dat C:\\d\\Łout.html",
+         {}},
+        {"the Java home by its short name",
+         [](Machine& m) {
+             SetJavaHome(m.registry32, L"REG_SZ", L"C:\\Łava");
+             m.files[L"C:\\Łava\\bin\\javaw.exe"] = "MZ";
+             m.shortPaths[L"C:\\Łava"] = L"C:\\LAVA~1";
+         },
+         L"x", Primary(L"C:\\LAVA~1", L" -e x")},
+        {"a Java home without a short name",
+         [](Machine& m) {
+             SetJavaHome(m.registry32, L"REG_SZ", L"C:\\Łava");
+             m.files[L"C:\\Łava\\bin\\javaw.exe"] = "MZ";
+         },
+         L"x",
+         {}},
+        {"the install folder by its short name",
+         [](Machine& m) {
+             m.executablePath = L"C:\\Łukasz\\Pelorin.exe";
+             m.files[L"C:\\Łukasz\\JRE.pelorin"] = "SOFTWARE\\JavaSoft\\JRE\\1.8";
+             m.shortPaths[L"C:\\Łukasz"] = L"C:\\UKASZ~1";
+         },
+         L"",
+         {L"C:\\Java\\jre\\bin\\javaw.exe", Javaw + L"\"C:\\UKASZ~1\\Virelt.jar\" "}},
+        {"java.exe found in a folder the page lacks",
+         [](Machine& m) {
+             m.registry32.clear();
+             m.environment[L"PATH"] = L"C:\\Łava\\bin";
+             m.files[L"C:\\Łava\\bin\\java.exe"] = "MZ";
+             m.shortPaths[L"C:\\Łava\\bin\\java.exe"] = L"C:\\LAVA~1\\bin\\java.exe";
+         },
+         L"x", Fallback(L"C:\\LAVA~1\\bin\\java.exe", L" -e x")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        machine().ansiLacks = {{L'Ł', L'L'}, {L'＂', L'"'}, {L'文', L'?'}, {L'\u00AD', L'-'}};
+        c.arrange(machine());
+        EXPECT_EQ(Run(c.arguments), c.expected.program.empty() ? 6 : 0);
+        const auto& started = machine().started;
+        const Launch launched =
+            started.empty() ? Launch{} : Launch{started[0].program, started[0].commandLine};
+        EXPECT_EQ(launched, c.expected);
+    }
+}
+
 struct FailureCase {
     const char* name;
     std::function<void(Machine&)> arrange;
@@ -266,6 +356,19 @@ TEST_F(MainSequence, EachFailureReportsAndStartsNothing) {
           std::to_wstring((Javaw + JarArgument + L" -e first").size() + 20004) +
               L" characters; the middle is left out",
           L"or reinstall it."}},
+        {"a data file whose name the runtime would read otherwise",
+         [](Machine& m) {
+             m.ansiLacks = {{L'文', L'?'}, {L'\xD83D', L'?'}, {L'\xDE00', L'?'}, {L'\xDE01', L'?'}};
+             m.files[L"文文\xD83D\xDE00\xD83D\xDE01.dat"] = "data";
+         },
+         L"文文\xD83D\xDE00\xD83D\xDE01.dat",
+         6,
+         {L"Cannot start process: the Java runtime would read this as something else",
+          L"文文\xD83D\xDE00\xD83D\xDE01.dat",
+          L"code page 1252, which lacks 文 (U+6587), \xD83D\xDE00 (U+1F600), \xD83D\xDE01 "
+          L"(U+1F601) "
+          L"of argument 2",
+          L"Rename the file", L"\"Use Unicode UTF-8 for worldwide language support\")."}},
         {"usage window can't be created",
          [](Machine& m) { m.failingCall = L"CreateWindowExW"; },
          L"-?",
@@ -375,6 +478,23 @@ TEST_F(MainSequence, TraceNamesEachOutcome) {
              SetJavaHome(m.registry64, L"REG_SZ", L"C:\\Java\\jre");
          },
          L"Java home: C:\\Java\\jre, from the 64-bit view\r\n"},
+        {[](Machine&) {},
+         L"the Java runtime reads its command line in code page 1252, which holds every part of "
+         L"it\r\n"},
+        {[](Machine& m) {
+             m.executablePath = L"C:\\Łukasz\\Pelorin.exe";
+             m.files[L"C:\\Łukasz\\JRE.pelorin"] = "SOFTWARE\\JavaSoft\\JRE\\1.8";
+             m.shortPaths[L"C:\\Łukasz"] = L"C:\\UKASZ~1";
+             m.ansiLacks = {{L'Ł', L'L'}};
+         },
+         L"code page 1252 lacks Ł (U+0141) of the application's folder [C:\\Łukasz]: it goes as "
+         L"[C:\\UKASZ~1]\r\n"},
+        {[](Machine& m) {
+             m.ansiLacks = {{L'J', L'?'}};
+             m.files[L"C:\\Program Files\\Java\\bin\\java.exe"] = "MZ";
+         },
+         L"lacks J (U+004A) of the Java runtime's path [C:\\Java\\jre]: no other name of it reads "
+         L"back the same, so nothing is started\r\n"},
     };
     for (const auto& [arrange, line] : cases) {
         SetUp();

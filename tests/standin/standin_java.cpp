@@ -1,8 +1,8 @@
 // A stand-in for the Java runtime's launchers. It writes down how it was started, into the file
 // named by PELORIN_STANDIN_RECORD: its own path, its command line, its working directory, its
-// start-up show state, its process id, the performance counter when it started and its ProgramFiles
-// variable, each followed by a NUL. When PELORIN_STANDIN_HOLD names
-// an event, it then keeps running until that event is set.
+// start-up show state, its process id, the performance counter when it started, its ProgramFiles
+// variable and its command line as an ANSI program reads it, each followed by a NUL. When
+// PELORIN_STANDIN_HOLD names an event, it then keeps running until that event is set.
 #include <windows.h>
 
 #include <string>
@@ -26,6 +26,17 @@ std::wstring CurrentDirectory() {
     std::wstring path(32768, L'\0');
     path.resize(GetCurrentDirectoryW(32768, path.data()));
     return path;
+}
+
+// The command line as the Java runtime's launchers read it: through GetCommandLineA, in the ANSI
+// code page, shown in wide characters.
+std::wstring AnsiCommandLine() {
+    const char* line = GetCommandLineA();
+    const int length = MultiByteToWideChar(CP_ACP, 0, line, -1, nullptr, 0);
+    std::wstring text(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, line, -1, text.data(), length);
+    text.resize(text.size() - 1); // the terminator
+    return text;
 }
 
 // Decimal digits of a counter value; the C runtime's formatting of 64-bit numbers differs between
@@ -58,7 +69,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     for (const std::wstring& field :
          {ModulePath(), std::wstring(GetCommandLineW()), CurrentDirectory(), showState,
           std::to_wstring(GetCurrentProcessId()), Digits(started.QuadPart),
-          Environment(L"ProgramFiles")}) {
+          Environment(L"ProgramFiles"), AnsiCommandLine()}) {
         record += field;
         record.push_back(L'\0');
     }

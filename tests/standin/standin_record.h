@@ -1,5 +1,5 @@
 // What the stand-in Java runtime writes down about how it was started, and how to read it back.
-// The record holds seven fields in UTF-16, each followed by a NUL; the stand-in renames it into
+// The record holds eight fields in UTF-16, each followed by a NUL; the stand-in renames it into
 // place whole.
 #pragma once
 
@@ -22,6 +22,8 @@ struct Record {
     long long startedAt = 0; // the performance counter when it started
     // Its ProgramFiles variable: a 32-bit program gets Program Files (x86).
     std::wstring programFiles;
+    // The command line as the Java runtime reads it: GetCommandLineA, in the ANSI code page.
+    std::wstring ansiCommandLine;
 };
 
 // The record at path; none when there is no whole record there.
@@ -35,12 +37,12 @@ inline std::optional<Record> ReadRecord(const std::filesystem::path& path) {
     for (std::size_t end; (end = text.find(L'\0', start)) != std::wstring::npos; start = end + 1) {
         fields.push_back(text.substr(start, end - start));
     }
-    if (fields.size() != 7) {
+    if (fields.size() != 8) {
         return std::nullopt;
     }
     return Record{
         fields[0], fields[1], fields[2], fields[3], std::stoul(fields[4]), std::stoll(fields[5]),
-        fields[6]};
+        fields[6], fields[7]};
 }
 
 } // namespace standin

@@ -130,6 +130,30 @@ std::string WideToUtf8(std::wstring_view text) {
     return bytes;
 }
 
+std::wstring AsAnsiProgramReadsIt(std::wstring_view text) {
+    std::wstring read(text);
+    for (wchar_t& c : read) {
+        if (const auto lookAlike = TheMachine().ansiLacks.find(c);
+            lookAlike != TheMachine().ansiLacks.end()) {
+            c = lookAlike->second;
+        }
+    }
+    return read;
+}
+
+std::uint32_t AnsiCodePage() {
+    return TheMachine().ansiCodePage;
+}
+
+// A file without a short name of its own keeps its name; a folder is there when it has one.
+std::optional<std::wstring> ShortPath(const std::wstring& path) {
+    if (const auto shortPath = TheMachine().shortPaths.find(path);
+        shortPath != TheMachine().shortPaths.end()) {
+        return shortPath->second;
+    }
+    return FileExists(path) ? std::optional(path) : std::nullopt;
+}
+
 bool FileExists(const std::wstring& path) {
     return TheMachine().files.count(path) != 0;
 }

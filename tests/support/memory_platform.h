@@ -30,6 +30,11 @@ struct Machine {
     std::map<std::wstring, std::string> files;
     std::size_t bytesRead = 0; // of all files, by all reads
     std::map<std::wstring, std::wstring> environment;
+    // The ANSI code page: the characters it lacks, each with the look-alike a program that reads
+    // it gets instead; and the short names the file system keeps, by path.
+    std::uint32_t ansiCodePage = 1252;
+    std::map<wchar_t, wchar_t> ansiLacks;
+    std::map<std::wstring, std::wstring> shortPaths;
     std::wstring systemDirectory = L"C:\\Windows\\system32";
     std::wstring windowsDirectory = L"C:\\Windows";
 

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <shellapi.h>
 #include <winioctl.h>
 
 #include <algorithm>
@@ -78,6 +79,18 @@ protected:
         key->Set(view, subKey, "JavaHome", type, home.string() + std::string(1, '\0'));
     }
 
+    // As installers write it, through the wide API: whatever characters the path holds.
+    static void SetJavaHomeInUnicode(const std::wstring& keyPath, const fs::path& javaHome) {
+        HKEY created = nullptr;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, nullptr, 0,
+                                  KEY_ALL_ACCESS | KEY_WOW64_32KEY, nullptr, &created, nullptr),
+                  ERROR_SUCCESS);
+        const std::wstring text = javaHome.wstring();
+        RegSetValueExW(created, L"JavaHome", 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                       static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+        RegCloseKey(created);
+    }
+
     test::RunResult Run(const std::wstring& afterProgramName, DWORD pipeBytes = 1 << 16) {
         const fs::path exe = app / "Pelorin.exe";
         return test::RunAndAnswer(exe, L"\"" + exe.wstring() + L"\"" + afterProgramName, dataDir,
@@ -134,7 +147,7 @@ TEST_F(LaunchTest, StartsJavawWithExactlyTheDocumentedCommandLine) {
         {L"\treport.dat", L" -e report.dat"},
         {L" -s \"my file.dat\" out.html", L"-s \"my file.dat\" out.html"},
         {L" \"C:\\My Data\\a,b.dat\"", L" -e \"C:\\My Data\\a,b.dat\""},
-        {L" \u65E5\u672C-\u00E9\u03A9.dat", L" -e \u65E5\u672C-\u00E9\u03A9.dat"},
+        {L" -\u00E9\u00C5.dat", L" -e -\u00E9\u00C5.dat"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(test::Utf8(c.afterProgramName));
@@ -272,10 +285,77 @@ TEST_F(LaunchTest, ReadsNoMoreOfAHugePointerFileThanItsFirstItem) {
     ExpectLaunched(Run(L" report.dat"), home / "bin" / "javaw.exe", Primary(L" -e report.dat"));
 }
 
-TEST_F(LaunchTest, KeepsAnExecutableDirectoryOutsideTheAnsiCodePageIntact) {
-    Install(L"app-\u00C5\u03A9\u65E5\u672C");
-    SetJavaHome();
-    ExpectLaunched(Run(L" report.dat"), home / "bin" / "javaw.exe", Primary(L" -e report.dat"));
+// The Java runtime reads its command line in the ANSI code page, which Wine takes from the locale:
+// what it reads there names the files the user meant, or nothing is started.
+TEST_F(LaunchTest, TheRuntimesAnsiReadingNamesTheSameFilesOrNothingStarts) {
+    struct AnsiCase {
+        const char* name;
+        const wchar_t* locale; // 1252, or 932 for Japanese
+        std::wstring appFolder, homeFolder, dataFile, arguments;
+        DWORD status;
+    };
+    const wchar_t* const ja = L"ja_JP.UTF-8";
+    const std::wstring quotes = L"a\uFF02 -s \uFF02x.dat";
+    const AnsiCase cases[] = {
+        {"a data file outside the code page", L"C.UTF-8", L"app", L"jre", L"\u0141odz.dat",
+         L" \u0141odz.dat", 0},
+        {"fullwidth quotes in a file's name", L"C.UTF-8", L"app", L"jre", quotes,
+         L" \"" + quotes + L"\"", 0},
+        {"fullwidth quotes in a file that is not there", L"C.UTF-8", L"app", L"jre", L"",
+         L" \"" + quotes + L"\"", 6},
+        {"an install folder and a Java home outside the code page", L"C.UTF-8",
+         L"app-\u00C5\u03A9\u65E5\u672C", L"jre-\u03A9", L"", L"", 0},
+        {"a soft hyphen in code page 932", ja, L"app", L"jre", L"\u00ADx.dat", L" \u00ADx.dat", 0},
+        {"CJK that code page 932 holds", ja, L"app", L"jre", L"\u6587.dat", L" \u6587.dat", 0},
+        {"a Greek folder that neither the page nor a short name holds", ja, L"app", L"jre", L"",
+         L" \u03A9\\x.dat", 6},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        Install(c.appFolder);
+        home = root / c.homeFolder;
+        fs::create_directories(home / "bin");
+        fs::copy_file(test::BuildDirectory() / "standin_java.exe", home / "bin" / "javaw.exe",
+                      fs::copy_options::skip_existing);
+        test::WriteBytes(app / "Virelt.jar", "archive");
+        if (!c.dataFile.empty()) {
+            test::WriteBytes(dataDir / c.dataFile, "data");
+        }
+        SetJavaHomeInUnicode(std::wstring(key->path().begin(), key->path().end()), home);
+        const fs::path trace = root / "trace.txt";
+        SetEnvironmentVariableW(L"PELORIN_TRACE", trace.c_str());
+        SetEnvironmentVariableW(L"LC_ALL", c.locale);
+        const auto result = Run(c.arguments);
+        SetEnvironmentVariableW(L"LC_ALL", nullptr);
+        EXPECT_EQ(result.exitCode, c.status);
+        const auto seen = test::WaitForRecord(record, c.status == 0 ? RecordWaitMs : 1000);
+        if (c.status != 0) {
+            EXPECT_FALSE(seen.has_value()) << "something was started";
+            ASSERT_EQ(result.messageBoxes.size(), 1u);
+            EXPECT_NE(result.messageBoxes[0].find(L"which lacks"), std::wstring::npos);
+            continue;
+        }
+        ASSERT_TRUE(seen.has_value()) << "the Java runtime was not started";
+        int count = 0;
+        wchar_t** const split = CommandLineToArgvW(seen->ansiCommandLine.c_str(), &count);
+        const std::vector<std::wstring> read(split, split + count);
+        LocalFree(split);
+        ASSERT_EQ(read.size(), c.dataFile.empty() ? 3u : 5u) << test::Utf8(seen->ansiCommandLine);
+        EXPECT_TRUE(fs::equivalent(read[0], home / "bin" / "javaw.exe")) << test::Utf8(read[0]);
+        EXPECT_EQ(read[1], L"-jar");
+        EXPECT_TRUE(fs::equivalent(read[2], app / "Virelt.jar")) << test::Utf8(read[2]);
+        if (!c.dataFile.empty()) {
+            EXPECT_EQ(read[3], L"-e");
+            EXPECT_TRUE(fs::equivalent(dataDir / read[4], dataDir / c.dataFile))
+                << test::Utf8(read[4]);
+        }
+        // The program handed to CreateProcessW is the one the command line names first.
+        std::ifstream in(trace, std::ios::binary);
+        const std::string text{std::istreambuf_iterator<char>(in), {}};
+        EXPECT_NE(text.find("starting: " + test::Utf8(read[0]) + "\r\n"), std::string::npos)
+            << text;
+    }
 }
 
 TEST_F(LaunchTest, EachFailureShowsAReportEndsWithItsStatusAndStartsNothing) {
@@ -418,7 +498,8 @@ TEST_F(LaunchTest, WorksFromADriveRoot) {
 }
 
 // Key paths and Java homes written through the wide API by installers, with characters that the
-// ANSI code page holds or doesn't, reached through each form of the pointer file.
+// ANSI code page holds or doesn't, reached through each form of the pointer file: the runtime
+// started is the one under the home as written.
 TEST_F(LaunchTest, ReadsThePointerFileInEachEncodingAndTheRegistryInUnicode) {
     struct EncodingCase {
         const char* name;
@@ -441,15 +522,7 @@ TEST_F(LaunchTest, ReadsThePointerFileInEachEncodingAndTheRegistryInUnicode) {
                       fs::copy_options::overwrite_existing);
         const std::wstring fullKey =
             std::wstring(key->path().begin(), key->path().end()) + L"\\" + c.subKey;
-        HKEY created = nullptr;
-        ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, fullKey.c_str(), 0, nullptr, 0,
-                                  KEY_ALL_ACCESS | KEY_WOW64_32KEY, nullptr, &created, nullptr),
-                  ERROR_SUCCESS);
-        const std::wstring homeText = javaHome.wstring();
-        RegSetValueExW(created, L"JavaHome", 0, REG_SZ,
-                       reinterpret_cast<const BYTE*>(homeText.c_str()),
-                       static_cast<DWORD>((homeText.size() + 1) * sizeof(wchar_t)));
-        RegCloseKey(created);
+        SetJavaHomeInUnicode(fullKey, javaHome);
 
         const std::wstring line = fullKey + L"\r\n";
         std::string bytes;
@@ -467,8 +540,14 @@ TEST_F(LaunchTest, ReadsThePointerFileInEachEncodingAndTheRegistryInUnicode) {
                                 bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr);
         }
         WritePointerFile(c.mark + bytes);
-        ExpectLaunched(Run(L" report.dat"), javaHome / "bin" / "javaw.exe",
-                       Primary(L" -e report.dat", javaHome));
+        // A home outside the code page goes by its short name, whose form is the system's.
+        EXPECT_EQ(Run(L" report.dat").exitCode, 0u);
+        const auto seen = test::WaitForRecord(record, RecordWaitMs);
+        ASSERT_TRUE(seen.has_value()) << "the Java runtime was not started";
+        EXPECT_TRUE(fs::equivalent(seen->module, javaHome / "bin" / "javaw.exe"));
+        EXPECT_TRUE(seen->commandLine.ends_with(L"\\bin\\javaw.exe\" -jar \"" + app.wstring() +
+                                                L"\\Virelt.jar\"  -e report.dat"));
+        fs::remove(record);
     }
 }
 
