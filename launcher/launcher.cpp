@@ -128,9 +128,11 @@ bool IsDeviceName(std::wstring_view fileName) {
             return true;
         }
     }
+    // Windows reserves the superscript digits one to three there too.
     return base.size() == 4 &&
            (IsWord(base.substr(0, 3), L"COM") || IsWord(base.substr(0, 3), L"LPT")) &&
-           base[3] >= L'1' && base[3] <= L'9';
+           ((base[3] >= L'1' && base[3] <= L'9') || base[3] == L'\u00B9' || base[3] == L'\u00B2' ||
+            base[3] == L'\u00B3');
 }
 
 } // namespace

@@ -40,7 +40,8 @@ bool IsUsableJavaHome(std::wstring_view javaHomeDir);
 // at both ends, then one pair of surrounding double quotes are removed first (cmd's set keeps
 // them). What is left must have the form a Java home must have, hold no colon but the drive's,
 // and name no device: not the \\.\ or \\?\ forms, not a share's pipes or mailslots, and no CON,
-// NUL, AUX, PRN, CONIN$, CONOUT$, COM1 to COM9 or LPT1 to LPT9, with or without an extension. A
+// NUL, AUX, PRN, CONIN$, CONOUT$, COM1 to COM9 or LPT1 to LPT9 (or COM and LPT with the
+// superscript digits one to three), with or without an extension. A
 // relative path would write into the current directory, which for a data file opened from Explorer
 // is the folder of the user's data.
 std::wstring TraceFilePath(std::wstring_view variable);

@@ -44,15 +44,25 @@ void ShowUsage(Trace& trace) {
     trace.Line(L"the usage window was closed");
 }
 
-void CheckLength(const std::wstring& launchCommand) {
-    if (launchCommand.size() > MaxCommandLineLength) {
-        // Windows refuses such a command line, and Wine would start a truncated one.
-        throw Failure(FailureKind::CannotStartProcess, launchCommand, std::nullopt,
-                      L"the command line is " + DecimalText(launchCommand.size()) +
-                          L" characters long, and Windows starts at most " +
-                          DecimalText(MaxCommandLineLength) +
-                          L". Open the data file from a shorter path, or pass fewer arguments.");
+// The launch command from its parts: the Java home, the application's folder and the arguments.
+void CheckLength(const std::wstring& launchCommand, const RuntimeParts& parts) {
+    if (launchCommand.size() <= MaxCommandLineLength) {
+        return;
     }
+    // The advice fits what made it too long: the arguments, or a folder alone.
+    const bool folders = launchCommand.size() - parts.argLine.size() > MaxCommandLineLength;
+    const bool javaHome = parts.runtime.size() >= parts.executableDir.size();
+    const std::wstring advice =
+        !folders   ? L"Open the data file from a shorter path, or pass fewer arguments."
+        : javaHome ? L"The Java runtime's folder alone makes it too long: reinstall the Java "
+                     L"runtime in a folder with a shorter path."
+                   : L"The application's folder alone makes it too long: reinstall the "
+                     L"application in a folder with a shorter path.";
+    // Windows refuses such a command line, and Wine would start a truncated one.
+    throw Failure(FailureKind::CannotStartProcess, launchCommand, std::nullopt,
+                  L"the command line is " + DecimalText(launchCommand.size()) +
+                      L" characters long, and Windows starts at most " +
+                      DecimalText(MaxCommandLineLength) + L". " + advice);
 }
 
 // The java.exe of the fallback: the first in the folders Windows would search, less the current
@@ -95,7 +105,7 @@ Launch ForAnsiRuntime(const Launch& launch, const std::wstring& javaHomeDir,
     const std::wstring javaHome = javaExe ? javaHomeDir : parts.runtime;
     const std::wstring launchCommand = ComposeLaunchCommand(
         MakeJavawPrefix(javaHome), MakeJarArgument(parts.executableDir), parts.argLine, javaHome);
-    CheckLength(launchCommand);
+    CheckLength(launchCommand, {javaHome, parts.executableDir, parts.argLine});
     return {javaExe ? parts.runtime : JavawPath(javaHome), launchCommand};
 }
 
@@ -148,7 +158,7 @@ std::optional<Launch> Main(Trace& trace) {
     const std::wstring normalisedArgLine = NormaliseArguments(argLine);
     const std::wstring launchCommand =
         ComposeLaunchCommand(javawPrefix, jarArgument, normalisedArgLine, javaHomeDir);
-    CheckLength(launchCommand);
+    CheckLength(launchCommand, {javaHomeDir, executableDir, normalisedArgLine});
     const Launch launch =
         ForAnsiRuntime({javaHomeDir.empty() ? FindJavaExe(executableDir, launchCommand, trace)
                                             : JavawPath(javaHomeDir),

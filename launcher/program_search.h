@@ -23,5 +23,6 @@ std::optional<std::wstring> ProgramInFolder(const std::wstring& folder,
 // Whether a run of text at the start of a command line names the program at programPath, as
 // Windows finds the program: the run, with ".exe" added when its file name has no extension, is
 // the same file however spelled: letter case, a trailing dot, a folder's short name, the \\?\ form.
-// A run whose file name is another is told apart without a system call.
+// A run whose file name is another, or that is longer than the path by more than MAX_PATH
+// characters, is told apart without a system call.
 bool NamesProgram(std::wstring_view run, const std::wstring& programPath);

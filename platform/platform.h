@@ -26,7 +26,9 @@ struct SystemError : std::exception {
 };
 
 // Every function below throws SystemError when a system call it needs fails, unless it says
-// otherwise.
+// otherwise. A path names the file that a 64-bit program reaches by it: a 32-bit program on 64-bit
+// Windows is not sent from the system folder to its 32-bit copy (SysWOW64), so either build reads,
+// writes, tests and starts the same files.
 
 // The program's own command line, as its starter wrote it.
 std::wstring CommandLine();
@@ -59,9 +61,7 @@ std::optional<std::wstring> ShortPath(const std::wstring& path);
 std::wstring Utf8ToWide(std::string_view bytes);
 std::string WideToUtf8(std::wstring_view text);
 
-// Whether an existing file, not a folder, has this path. Here and in LaunchProcess a path names
-// the file that a 64-bit program finds there: a 32-bit program on 64-bit Windows is not sent from
-// the system folder to its 32-bit copy (SysWOW64), so either build finds and starts the same file.
+// Whether an existing file, not a folder, has this path.
 bool FileExists(const std::wstring& path);
 
 // The path made whole the system's way: against the current drive and directory, with its dots

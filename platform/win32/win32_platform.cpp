@@ -190,9 +190,10 @@ std::wstring ExecutablePath() {
 }
 
 std::string ReadFileStart(const std::wstring& path, std::size_t maxBytes) {
-    const HandleOwner file = win32::OwnedFile(CreateFileW(
-        path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const HandleOwner file =
+        win32::OwnedFile(CreateFileW(win32::NativePath(path).c_str(), GENERIC_READ,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         throw win32::LastSystemError(L"CreateFileW");
     }
@@ -291,14 +292,20 @@ std::wstring win32::NativePath(const std::wstring& path) {
     if (!RunsUnderWow64()) {
         return path;
     }
-    // GetSystemDirectoryW names System32 to a 32-bit process too.
+    // \\?\C:\... is taken as written, without the system's parsing, and redirected all the same.
+    const bool extended = path.starts_with(L"\\\\?\\") && path.size() > 5 && path[5] == L':';
+    const std::wstring full = extended ? path.substr(4) : FullPath(path);
+    // GetSystemDirectoryW names System32 to a 32-bit process too, in its long form.
     const std::wstring system = SystemDirectory();
-    const std::wstring full = FullPath(path);
-    const bool inSystem =
-        full.size() >= system.size() &&
-        SameIgnoringCase(std::wstring_view(full).substr(0, system.size()), system) &&
-        (full.size() == system.size() || full[system.size()] == L'\\');
-    return inSystem ? WindowsDirectory() + L"\\Sysnative" + full.substr(system.size()) : path;
+    for (const std::wstring& folder : {system, ShortPath(system).value_or(system)}) {
+        if (full.size() >= folder.size() &&
+            SameIgnoringCase(std::wstring_view(full).substr(0, folder.size()), folder) &&
+            (full.size() == folder.size() || full[folder.size()] == L'\\')) {
+            return (extended ? L"\\\\?\\" : L"") + WindowsDirectory() + L"\\Sysnative" +
+                   full.substr(folder.size());
+        }
+    }
+    return path;
 }
 
 bool RegistryHasTwoViews() {
@@ -327,9 +334,9 @@ namespace {
 // A file's identity: its volume's serial number and its index on that volume.
 std::optional<std::array<DWORD, 3>> FileIdentity(const std::wstring& path) {
     // No access asked and every sharing allowed: this only asks the file system which file it is.
-    const HandleOwner file = win32::OwnedFile(
-        CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    const HandleOwner file = win32::OwnedFile(CreateFileW(
+        win32::NativePath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION information{};
     if (!file || !GetFileInformationByHandle(file.get(), &information)) {
         return std::nullopt;
@@ -382,9 +389,10 @@ LocalTime Now() {
 }
 
 void AppendToFile(const std::wstring& path, std::string_view bytes) {
-    const HandleOwner file = win32::OwnedFile(CreateFileW(
-        path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const HandleOwner file =
+        win32::OwnedFile(CreateFileW(win32::NativePath(path).c_str(), FILE_APPEND_DATA,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         throw win32::LastSystemError(L"CreateFileW");
     }

@@ -32,9 +32,10 @@ RegistryAnswer ReadGrowingValue(const std::function<long(unsigned long* type, un
                                                          unsigned long* size)>& query);
 
 // The path by which this process reaches the file that a 64-bit program reaches by path: under
-// WoW64, a path in the system folder becomes the same path in Sysnative, the one name of that
-// folder that is not redirected to SysWOW64. Any other path, and every path of a 64-bit program,
-// stays as it is.
+// WoW64, a path in the system folder, however spelled (letter case, \\?\, slashes, dots, the short
+// name), becomes the same path in Sysnative, the one name of that folder that is not redirected
+// to SysWOW64. Any other path, and every path of a 64-bit program, stays as it is. Every file the
+// platform opens, tests or starts goes by it.
 std::wstring NativePath(const std::wstring& path);
 
 // The system's own words for an error code, without the trailing line end.

@@ -2,6 +2,7 @@
 #include "launcher/program_search.h"
 #include "launcher/runtime_reading.h"
 #include "launcher/text.h"
+#include "tests/support/memory_platform.h"
 
 #include <gtest/gtest.h>
 
@@ -78,6 +79,19 @@ TEST(ArgumentsAfterProgramName, SkipsTheQuotedNameOrTheExecutablesOwnPathOrTheFi
                       c.argLine, [&](std::wstring_view run) { return NamesProgram(run, exe); }),
                   c.expected)
             << c.argLine;
+    }
+    // The longest line, whose first word names the program only through PATH: the work is in
+    // proportion to the line, counted in the characters the program-name test hands the system.
+    for (const std::wstring word : {L" a", L" a\\Pelorin.exe"}) {
+        std::wstring line = L"Pelorin.exe";
+        while (line.size() + word.size() <= 32767) {
+            line += word;
+        }
+        memory_platform::Reset();
+        EXPECT_EQ(ArgumentsAfterProgramName(
+                      line, [&](std::wstring_view run) { return NamesProgram(run, exe); }),
+                  line.substr(12));
+        EXPECT_LT(memory_platform::TheMachine().pathCharactersExamined, 4 * line.size());
     }
 }
 
@@ -216,6 +230,11 @@ TEST(TraceFilePath, OnlyAWholePathThatNamesNoDevice) {
         {L"C:\\t/CON", L""},
         {L"C:\\rt\\x.log:s", L""},
         {L" \"C:\\rt\\trace.txt\" ", L"C:\\rt\\trace.txt"},
+        {L"C:\\rt\\COM\u00B9", L""},
+        {L"C:\\rt\\lpt\u00B3.log", L""},
+        {L"C:\\rt\\COM\u2074", L"C:\\rt\\COM\u2074"},
+        {L"\\\\.\\GLOBALROOT\\Device\\x\\t.log", L""},
+        {L"\\\\?\\Volume{a8f0e2c1-0000-0000-0000-100000000000}\\t.log", L""},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(TraceFilePath(c.argLine), c.expected) << c.argLine;

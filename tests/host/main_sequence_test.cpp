@@ -1,6 +1,7 @@
 // The start-up sequence on an in-memory machine: what a run decides to start, and each failure.
 #include "launcher/failure_report.h"
 #include "launcher/pelorin_main.h"
+#include "launcher/launcher.h"
 #include "launcher/text.h"
 #include "tests/support/memory_platform.h"
 
@@ -369,6 +370,25 @@ TEST_F(MainSequence, EachFailureReportsAndStartsNothing) {
           L"(U+1F601) "
           L"of argument 2",
           L"Rename the file", L"\"Use Unicode UTF-8 for worldwide language support\")."}},
+        {"a Java home too long for any command line",
+         [](Machine& m) {
+             SetJavaHome(m.registry32, L"REG_SZ", L"C:\\" + std::wstring(33000, L'j'));
+         },
+         L"",
+         4,
+         {L"the command line is 33",
+          L"The Java runtime's folder alone makes it too long: "
+          L"reinstall the Java runtime in a folder with a shorter path."}},
+        {"an application folder too long for any command line",
+         [](Machine& m) {
+             m.executablePath = L"C:\\" + std::wstring(33000, L'v') + L"\\Pelorin.exe";
+             m.files[DirectoryOf(m.executablePath) + L"\\JRE.pelorin"] =
+                 "SOFTWARE\\JavaSoft\\JRE\\1.8";
+         },
+         L"x",
+         4,
+         {L"the command line is 33",
+          L"reinstall the application in a folder with a shorter path."}},
         {"usage window can't be created",
          [](Machine& m) { m.failingCall = L"CreateWindowExW"; },
          L"-?",

@@ -78,6 +78,9 @@ TEST(ReadRegistryString, AnswersAStringOrNoValue) {
         {"text outside the ANSI code page",
          [&](Machine& m) { Put32(m, L"REG_SZ", Terminated(outsideTheCodePage)); },
          outsideTheCodePage, Outcome::Value},
+        {"characters whose low byte is zero",
+         [](Machine& m) { Put32(m, L"REG_SZ", Terminated(L"C:\\\u0100\u4E00")); },
+         L"C:\\\u0100\u4E00", Outcome::Value},
         {"64-bit view",
          [](Machine& m) {
              m.registry64[KeyPath][L"JavaHome"] = {L"REG_SZ", Terminated(L"C:\\J64")};

@@ -160,6 +160,7 @@ bool FileExists(const std::wstring& path) {
 
 // Paths in the host tests are whole already.
 std::wstring FullPath(const std::wstring& path) {
+    TheMachine().pathCharactersExamined += path.size();
     return path;
 }
 
@@ -169,6 +170,7 @@ bool SameFile(const std::wstring& a, const std::wstring& b) {
 }
 
 bool SameIgnoringCase(std::wstring_view a, std::wstring_view b) {
+    TheMachine().pathCharactersExamined += a.size() + b.size();
     const auto upper = [](wchar_t c) { return c >= L'a' && c <= L'z' ? c - L'a' + L'A' : c; };
     return std::equal(a.begin(), a.end(), b.begin(), b.end(),
                       [&](wchar_t x, wchar_t y) { return upper(x) == upper(y); });

@@ -29,6 +29,8 @@ struct Machine {
     std::wstring executablePath = L"C:\\Program Files\\Virelt\\Pelorin.exe";
     std::map<std::wstring, std::string> files;
     std::size_t bytesRead = 0; // of all files, by all reads
+    // The characters of the paths and names handed to FullPath, SameFile and SameIgnoringCase.
+    std::size_t pathCharactersExamined = 0;
     std::map<std::wstring, std::wstring> environment;
     // The ANSI code page: the characters it lacks, each with the look-alike a program that reads
     // it gets instead; and the short names the file system keeps, by path.

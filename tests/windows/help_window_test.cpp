@@ -183,6 +183,32 @@ TEST_F(HelpWindow, ShowsTheUsageTextInAFixedDialogAt96Dpi) {
     ExpectEndedCleanly();
 }
 
+// The running exe loads DLLs by name only from the system folder: one beside it is not found, as
+// asked from outside while its window is open.
+TEST_F(HelpWindow, TheRunningExeLoadsNoDllFromItsOwnFolder) {
+    fs::copy_file(test::BuildDirectory() / "refuse_forms.dll", root / "app" / "pelorin_probe.dll");
+    const HWND window = ShowUsageWindow();
+    ASSERT_NE(window, nullptr);
+    const std::wstring name = L"pelorin_probe.dll";
+    const std::size_t bytes = (name.size() + 1) * sizeof(wchar_t);
+    void* const remote =
+        VirtualAllocEx(process.hProcess, nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    ASSERT_TRUE(WriteProcessMemory(process.hProcess, remote, name.c_str(), bytes, nullptr));
+    // kernel32.dll lies at the same address in every process of one architecture.
+    const auto loadLibrary = reinterpret_cast<LPTHREAD_START_ROUTINE>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "LoadLibraryW")));
+    const HANDLE thread =
+        CreateRemoteThread(process.hProcess, nullptr, 0, loadLibrary, remote, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    DWORD loaded = 1;
+    EXPECT_EQ(WaitForSingleObject(thread, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
+    GetExitCodeThread(thread, &loaded);
+    CloseHandle(thread);
+    EXPECT_EQ(loaded, 0u) << "a DLL beside Pelorin.exe was loaded";
+    PostMessageW(GetDlgItem(window, frmPelorin::Close), BM_CLICK, 0, 0);
+    ExpectEndedCleanly();
+}
+
 TEST_F(HelpWindow, ClosesByAltCAndByCloseBox) {
     const std::pair<const char*, std::function<void(HWND)>> ways[] = {
         {"Alt+C typed", [](HWND) { test::TypeKeys("Pelorin", "alt+c"); }},

@@ -682,6 +682,34 @@ TEST_F(LaunchTest, EitherBuildStartsTheSystemFoldersOwnJavaExeAndNamesIt) {
         fs::remove(trace);
         fs::remove(syswow64);
     }
+
+    // The other files a run touches there: a trace, a Java home by its \\?\ name, and the
+    // pointer file of a Pelorin.exe that lives there, as a 64-bit starter names it.
+    const fs::path nativeApp = native.parent_path() / "pelorin-test-app";
+    const fs::path nativeHome = native.parent_path() / "pelorin-test-jre";
+    const std::wstring inSystem = std::wstring(system) + L"\\pelorin-test-";
+    fs::create_directories(nativeHome / "bin");
+    fs::create_directories(nativeApp);
+    fs::copy_file(standin, nativeHome / "bin" / "javaw.exe", fs::copy_options::overwrite_existing);
+    fs::copy_file(app / "Pelorin.exe", nativeApp / "Pelorin.exe",
+                  fs::copy_options::overwrite_existing);
+    fs::copy_file(app / "JRE.pelorin", nativeApp / "JRE.pelorin",
+                  fs::copy_options::overwrite_existing);
+    placed.insert(placed.end(), {nativeHome / "bin" / "javaw.exe", nativeHome / "bin", nativeHome,
+                                 nativeApp / "Pelorin.exe", nativeApp / "JRE.pelorin", nativeApp,
+                                 native.parent_path() / "pelorin-test-trace.txt"});
+    key->Set(KEY_WOW64_32KEY, "", "JavaHome", REG_SZ,
+             "\\\\?\\" + test::Utf8(inSystem) + "jre" + '\0');
+    SetEnvironmentVariableW(L"PELORIN_TRACE", (inSystem + L"trace.txt").c_str());
+    const std::wstring started64 = inSystem + L"jre\\bin\\javaw.exe";
+    const auto result = test::RunAndAnswer(
+        nativeApp / "Pelorin.exe", L"\"" + inSystem + L"app\\Pelorin.exe\" report.dat", dataDir);
+    EXPECT_EQ(result.exitCode, 0u)
+        << (result.messageBoxes.empty() ? "" : test::Utf8(result.messageBoxes[0]));
+    const auto seen = test::WaitForRecord(record, RecordWaitMs);
+    ASSERT_TRUE(seen.has_value()) << "no javaw.exe was started";
+    EXPECT_EQ(test::Utf8(seen->module), test::Utf8(started64));
+    EXPECT_TRUE(fs::exists(native.parent_path() / "pelorin-test-trace.txt"));
 }
 
 // A runtime of the other architecture gets the same launch, and the environment of its own: a
@@ -787,12 +815,12 @@ TEST_F(UnseenRun, AFailureGoesToStandardErrorAndEndsWithItsStatus) {
         << result.standardError;
 }
 
-// A pipe too small for the text, read only after the run: given up after a second, and the trace
-// says so.
+// A pipe too small for the text, read only after the run, is given up after a second, and one
+// closed before the run at once; the trace says so.
 TEST_F(UnseenRun, AHelpRequestWritesTheUsageTextToStandardOutput) {
     const fs::path trace = root / "trace.txt";
     SetEnvironmentVariableW(L"PELORIN_TRACE", trace.c_str());
-    for (const auto& [pipeBytes, taken] : {std::pair{1u << 16, true}, {64u, false}}) {
+    for (const auto& [pipeBytes, taken] : {std::pair{1u << 16, true}, {64u, false}, {0u, false}}) {
         SCOPED_TRACE(pipeBytes);
         const auto result = RunUnseen(L" -?", pipeBytes);
         EXPECT_EQ(result.exitCode, 0u);

@@ -90,11 +90,13 @@ TEST(Win32Platform, ReadFileStartReadsAsFarAsAskedOrGivesTheSystemError) {
     test::WriteBytes(path, bytes);
     EXPECT_EQ(platform::ReadFileStart(path.wstring(), 100000), bytes);
     EXPECT_EQ(platform::ReadFileStart(path.wstring(), 9017), bytes.substr(0, 9017));
-    // An installer may hold it open for writing while Pelorin reads it.
-    const HANDLE writer = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    EXPECT_EQ(platform::ReadFileStart(path.wstring(), 6), "first,");
-    CloseHandle(writer);
+    // An installer may hold it open for writing while Pelorin reads it, or to rename it.
+    for (const DWORD access : {GENERIC_WRITE, GENERIC_WRITE | DELETE}) {
+        const HANDLE writer = CreateFileW(path.c_str(), access, FILE_SHARE_READ, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        EXPECT_EQ(platform::ReadFileStart(path.wstring(), 6), "first,") << access;
+        CloseHandle(writer);
+    }
     EXPECT_THROW(platform::AppendToFile(L"NUL", "no disk file"), platform::SystemError);
     std::filesystem::remove(path);
     try {
@@ -120,6 +122,9 @@ TEST(Win32Platform, LaunchProcessOfAMissingProgramFails) {
     // A system message with an insert comes back with its text, the insert unfilled.
     EXPECT_NE(platform::win32::SystemErrorText(ERROR_BAD_EXE_FORMAT).find(L"%1"),
               std::wstring::npos);
+    // Its own final period, and no other.
+    const std::wstring denied = platform::win32::SystemErrorText(ERROR_ACCESS_DENIED);
+    EXPECT_TRUE(denied.ends_with(L".") && !denied.ends_with(L"..")) << test::Utf8(denied);
 }
 
 // UTF-8 both ways at every boundary: the last character of each length and the first of the

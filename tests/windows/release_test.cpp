@@ -165,6 +165,9 @@ TEST(Dependencies, OnlyDllsThatShipWithWindows) {
     EXPECT_EQ(image.nt->FileHeader.Machine,
               sizeof(void*) == 4 ? IMAGE_FILE_MACHINE_I386 : IMAGE_FILE_MACHINE_AMD64);
     EXPECT_EQ(image.nt->OptionalHeader.Subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
+    // Windows Vista or later, as the functions it imports need.
+    EXPECT_EQ(image.nt->OptionalHeader.MajorSubsystemVersion, 6);
+    EXPECT_EQ(image.nt->OptionalHeader.MinorSubsystemVersion, 0);
     EXPECT_EQ(LoadTimeImports(image), (std::set<std::string>{"kernel32.dll", "msvcrt.dll"}))
         << "the registry and window libraries must not be loaded before they are needed";
     const auto delayLoaded = DelayLoadSlots(image);

@@ -228,6 +228,10 @@ RunResult RunAndAnswer(const std::filesystem::path& program, const std::wstring&
     }
     SetHandleInformation(errorRead, HANDLE_FLAG_INHERIT, 0);
     SetHandleInformation(outputRead, HANDLE_FLAG_INHERIT, 0);
+    if (pipeBytes == 0) { // nobody reads standard output: every write to it fails at once
+        CloseHandle(outputRead);
+        outputRead = nullptr;
+    }
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -260,9 +264,11 @@ RunResult RunAndAnswer(const std::filesystem::path& program, const std::wstring&
     GetExitCodeProcess(process.hProcess, &result.exitCode);
     result.standardError = ReadAvailable(errorRead);
     result.standardErrorHeld = PeekNamedPipe(errorRead, nullptr, 0, nullptr, nullptr, nullptr);
-    result.standardOutput = ReadAvailable(outputRead);
+    if (outputRead != nullptr) {
+        result.standardOutput = ReadAvailable(outputRead);
+        CloseHandle(outputRead);
+    }
     CloseHandle(errorRead);
-    CloseHandle(outputRead);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return result;

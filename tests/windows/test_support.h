@@ -33,7 +33,8 @@ struct RunResult {
 };
 // Starts program with exactly this command line in directory, on desktop when one is named,
 // answers each message box it shows by pressing its button, and waits for it to end. Its standard
-// error and output are pipes of the given size, read once it has ended.
+// error and output are pipes of the given size, read once it has ended; with size 0, standard
+// output's reading end is closed before the run.
 RunResult RunAndAnswer(const std::filesystem::path& program, const std::wstring& commandLine,
                        const std::filesystem::path& directory, DWORD pipeBytes = 1 << 16,
                        const wchar_t* desktop = nullptr);
