@@ -5,8 +5,9 @@
 namespace frmPelorin {
 namespace {
 
-void AppendLine(platform::ModalForm& form, const std::wstring& line) {
-    form.SetControlText(txtHelp, form.ControlText(txtHelp) + line + L"\r\n");
+void AppendLine(platform::ModalForm& form, std::wstring_view line) {
+    std::wstring text = form.ControlText(txtHelp);
+    form.SetControlText(txtHelp, text.append(line).append(L"\r\n"));
 }
 
 } // namespace
@@ -36,14 +37,9 @@ platform::FormDescription Describe() {
 }
 
 void Form_Load(platform::ModalForm& form) {
-    AppendLine(form, L"Usage: Pelorin [-options] [datafile] [outputfile] ");
-    AppendLine(form, L"where options include: ");
-    AppendLine(form, L"-e datafile = Edit the datafile ");
-    AppendLine(form, L"-v datafile = View the datafile ");
-    AppendLine(form, L"-s datafile [outputfile] = Save the data file to browser or output file ");
-    AppendLine(form, L"-? = Help\r\n"); // the empty line that sets the legend apart
-    AppendLine(form, L"and datafile   = the file created using Pelorin");
-    AppendLine(form, L"and outputfile = the html output file of the datafile");
+    for (const std::wstring_view line : UsageLines) {
+        AppendLine(form, line);
+    }
 }
 
 void Close_Click(platform::ModalForm& form) {

@@ -3,10 +3,26 @@
 
 #include "platform/platform.h"
 
+#include <array>
+#include <string_view>
+
 namespace frmPelorin {
 
 // Not 1 or 2: the dialog manager takes those for OK and Cancel, and maps Enter and Esc to them.
 enum ControlId : int { txtHelp = 100, Close = 101 };
+
+// The usage text, a line each, every one ended by CR LF when shown; the sixth holds the line end of
+// the empty line that sets the legend apart.
+inline constexpr std::array<std::wstring_view, 8> UsageLines = {
+    L"Usage: Pelorin [-options] [datafile] [outputfile] ",
+    L"where options include: ",
+    L"-e datafile = Edit the datafile ",
+    L"-v datafile = View the datafile ",
+    L"-s datafile [outputfile] = Save the data file to browser or output file ",
+    L"-? = Help\r\n",
+    L"and datafile   = the file created using Pelorin",
+    L"and outputfile = the html output file of the datafile",
+};
 
 // The window as the platform shows it: caption, client size and controls in twips.
 platform::FormDescription Describe();
@@ -14,7 +30,6 @@ platform::FormDescription Describe();
 // Fills txtHelp with the usage text, one line at a time.
 void Form_Load(platform::ModalForm& form);
 
-// Unloads the window.
 void Close_Click(platform::ModalForm& form);
 
 } // namespace frmPelorin

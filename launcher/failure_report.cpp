@@ -1,6 +1,5 @@
 #include "launcher/failure_report.h"
 
-#include "launcher/launcher.h"
 #include "launcher/text.h"
 
 namespace {
@@ -15,35 +14,19 @@ std::wstring Reason(const std::optional<platform::SystemError>& cause, const std
 
 } // namespace
 
-int ExitStatusFor(FailureKind kind) {
-    switch (kind) {
-    case FailureKind::FileNotFound:
-        return PointerFileNotFound;
-    case FailureKind::InputPastEndOfFile:
-        return PointerFileEmpty;
-    case FailureKind::CannotStartProcess:
-        return ApplicationNotStarted;
-    case FailureKind::WindowCannotBeShown:
-        return UsageWindowNotShown;
-    case FailureKind::NotInCodePage:
-        return ExitStatus::NotInCodePage;
-    }
-    return UnexpectedFailure;
-}
-
 std::wstring DescribeFailure(const Failure& failure) {
     const std::wstring reason = Reason(failure.cause, failure.reason);
     const std::wstring subject = Abbreviated(Visible(failure.subject));
     switch (failure.kind) {
-    case FailureKind::FileNotFound:
+    case FailureKind::PointerFileNotFound:
         return L"File not found: the runtime pointer file could not be opened.\n\n" + subject +
                reason +
                L"\n\nReinstall the application so that JRE.pelorin is back beside Pelorin.exe.";
-    case FailureKind::InputPastEndOfFile:
+    case FailureKind::PointerFileEmpty:
         return L"Input past end of file: the runtime pointer file is empty.\n\n" + subject +
                L"\n\nIts first line must name the registry key of the Java runtime. Reinstall "
                L"the application to restore it.";
-    case FailureKind::CannotStartProcess:
+    case FailureKind::ApplicationNotStarted:
         // A system error leaves the runtime in doubt; the other reasons say what to do themselves.
         return L"Cannot start process: the application could not be started with this "
                L"command.\n\n" +
@@ -54,7 +37,7 @@ std::wstring DescribeFailure(const Failure& failure) {
         return L"Cannot start process: the Java runtime would read this as something else, so "
                L"nothing was started.\n\n" +
                subject + reason;
-    case FailureKind::WindowCannotBeShown:
+    case FailureKind::UsageWindowNotShown:
         return L"The usage window of Pelorin.exe -? could not be shown." + reason +
                L"\n\nClose other programs and try again, from a signed-in Windows desktop.";
     }
@@ -63,15 +46,13 @@ std::wstring DescribeFailure(const Failure& failure) {
 
 std::wstring NotInCodePageReason(const ChangedPart& part, std::uint32_t codePage) {
     const std::wstring page = L"code page " + DecimalText(codePage);
-    const std::wstring todo =
-        part.part == RuntimePart::Argument
-            ? L"Rename the file, or move it to a folder whose path has only characters of " + page
-        : part.part == RuntimePart::Runtime
-            ? L"Reinstall the Java runtime in a folder whose path has only characters of " + page
-            : L"Reinstall the application in a folder whose path has only characters of " + page;
+    const wchar_t* const todo = part.part == RuntimePart::Argument  ? L"Rename the file, or move it"
+                                : part.part == RuntimePart::Runtime ? L"Reinstall the Java runtime"
+                                                                    : L"Reinstall the application";
     return L"The Java runtime reads its command line in " + page + L", which lacks " +
            NamedCharacters(part.lacking) + L" of " + PartName(part) +
-           L", and no other name of it reads back the same." + L"\n\n" + todo +
+           L", and no other name of it reads back the same.\n\n" + todo +
+           L" into a folder whose path has only characters of " + page +
            L"; or have Windows use UTF-8 for programs that are not Unicode (Region settings, "
            L"Administrative, Change system locale, \"Use Unicode UTF-8 for worldwide language "
            L"support\").";

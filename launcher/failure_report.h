@@ -9,13 +9,19 @@
 #include <optional>
 #include <string>
 
-// What Pelorin could not do. Each kind has its own report and exit status.
-enum class FailureKind {
-    FileNotFound,        // the runtime pointer file can't be opened or read
-    InputPastEndOfFile,  // the runtime pointer file holds no data item
-    CannotStartProcess,  // the launch command can't be started
-    WindowCannotBeShown, // the usage window can't be created
-    NotInCodePage,       // the Java runtime would read a part of the launch as something else
+// What Pelorin could not do, each with its own report; its value is the exit status it ends with.
+enum class FailureKind : int {
+    PointerFileNotFound = 2,   // the runtime pointer file can't be opened or read
+    PointerFileEmpty = 3,      // the runtime pointer file holds no data item
+    ApplicationNotStarted = 4, // the launch command can't be started
+    UsageWindowNotShown = 5,   // the usage window can't be created
+    NotInCodePage = 6,         // the Java runtime would read a part of the launch as something else
+};
+
+// The exit statuses that end no failure of a kind above.
+enum class ExitStatus : int {
+    Success = 0,           // the application was started, or the usage window closed
+    UnexpectedFailure = 1, // a failure that no step expected
 };
 
 // Thrown where a step of the run fails, and caught once, by PelorinMain::RunPelorin.
@@ -32,19 +38,6 @@ struct Failure : std::exception {
     std::optional<platform::SystemError> cause; // the system call that failed, if one did
     std::wstring reason;                        // in plain words, when no system call failed
 };
-
-// Exit statuses of Pelorin.exe. A launch or a closed usage window ends with Success.
-enum ExitStatus : int {
-    Success = 0,
-    UnexpectedFailure = 1,
-    PointerFileNotFound = 2,
-    PointerFileEmpty = 3,
-    ApplicationNotStarted = 4,
-    UsageWindowNotShown = 5,
-    NotInCodePage = 6,
-};
-
-int ExitStatusFor(FailureKind kind);
 
 // The text of the failure report: what failed, where, the system's reason and what to do next.
 std::wstring DescribeFailure(const Failure& failure);

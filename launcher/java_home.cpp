@@ -1,6 +1,7 @@
 #include "launcher/java_home.h"
 
-#include "launcher/launcher.h"
+#include "launcher/launch_command.h"
+#include "launcher/paths.h"
 #include "platform/platform.h"
 
 JavaHomeChoice ChooseJavaHome(const std::wstring& runtimeKeyPath) {

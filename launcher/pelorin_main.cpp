@@ -1,9 +1,11 @@
 #include "launcher/pelorin_main.h"
 
 #include "help/help.h"
+#include "launcher/command_line.h"
 #include "launcher/failure_report.h"
 #include "launcher/java_home.h"
-#include "launcher/launcher.h"
+#include "launcher/launch_command.h"
+#include "launcher/paths.h"
 #include "launcher/pointer_file.h"
 #include "launcher/program_search.h"
 #include "launcher/runtime_reading.h"
@@ -39,7 +41,7 @@ void ShowUsage(Trace& trace) {
     try {
         ShowHelpModal();
     } catch (const platform::SystemError& error) {
-        throw Failure(FailureKind::WindowCannotBeShown, {}, error);
+        throw Failure(FailureKind::UsageWindowNotShown, {}, error);
     }
     trace.Line(L"the usage window was closed");
 }
@@ -59,7 +61,7 @@ void CheckLength(const std::wstring& launchCommand, const RuntimeParts& parts) {
                    : L"The application's folder alone makes it too long: reinstall the "
                      L"application in a folder with a shorter path.";
     // Windows refuses such a command line, and Wine would start a truncated one.
-    throw Failure(FailureKind::CannotStartProcess, launchCommand, std::nullopt,
+    throw Failure(FailureKind::ApplicationNotStarted, launchCommand, std::nullopt,
                   L"the command line is " + DecimalText(launchCommand.size()) +
                       L" characters long, and Windows starts at most " +
                       DecimalText(MaxCommandLineLength) + L". " + advice);
@@ -79,34 +81,42 @@ std::wstring FindJavaExe(const std::wstring& executableDir, const std::wstring& 
         }
         trace.Line(L"java.exe search: ", folder, L": none");
     }
-    throw Failure(FailureKind::CannotStartProcess, launchCommand, std::nullopt,
+    throw Failure(FailureKind::ApplicationNotStarted, launchCommand, std::nullopt,
                   L"no Java runtime is registered, and java.exe was found neither beside "
                   L"Pelorin.exe, nor in the Windows folders, nor on the search path (PATH). "
                   L"Install a Java runtime, or reinstall the application.");
 }
 
-// The launch as the ANSI runtime is to be given it: each part that it would read otherwise by
-// another name of the same file. Where a part has none, nothing is started.
-Launch ForAnsiRuntime(const Launch& launch, const std::wstring& javaHomeDir,
-                      const std::wstring& executableDir, const std::wstring& argLine,
-                      Trace& trace) {
-    const bool javaExe = javaHomeDir.empty();
-    const RuntimeReading reading =
-        ReadingForAnsiRuntime({javaExe ? launch.program : javaHomeDir, executableDir, argLine});
-    TraceRuntimeReading(trace, reading);
-    if (reading.changed.empty()) {
-        return launch;
+// The launch, decided in one place: the command that MakeJarArgument, NormaliseArguments and
+// ComposeLaunchCommand build, started as javaw.exe under the Java home or, without one, as the
+// java.exe found; where the ANSI runtime would read a part of it otherwise, the same built from
+// the parts' short names. Throws Failure when no launch can be started.
+Launch DecideLaunch(const std::wstring& javawPrefix, const std::wstring& javaHomeDir,
+                    const std::wstring& executableDir, const std::wstring& argLine, Trace& trace) {
+    const bool javaExe = !HasJavaHome(javaHomeDir);
+    RuntimeParts parts{javaHomeDir, executableDir, NormaliseArguments(argLine)};
+    std::wstring launchCommand = ComposeLaunchCommand(javawPrefix, MakeJarArgument(executableDir),
+                                                      parts.argLine, javaHomeDir);
+    CheckLength(launchCommand, parts);
+    if (javaExe) {
+        parts.runtime = FindJavaExe(executableDir, launchCommand, trace);
     }
+
+    // What the ANSI runtime would read otherwise goes by another name of the same file.
+    const RuntimeReading reading = ReadingForAnsiRuntime(parts);
+    TraceRuntimeReading(trace, reading);
     if (const ChangedPart* refused = reading.Refused()) {
         throw Failure(FailureKind::NotInCodePage, refused->text, std::nullopt,
                       NotInCodePageReason(*refused, reading.codePage));
     }
-    const RuntimeParts& parts = reading.parts;
-    const std::wstring javaHome = javaExe ? javaHomeDir : parts.runtime;
-    const std::wstring launchCommand = ComposeLaunchCommand(
-        MakeJavawPrefix(javaHome), MakeJarArgument(parts.executableDir), parts.argLine, javaHome);
-    CheckLength(launchCommand, {javaHome, parts.executableDir, parts.argLine});
-    return {javaExe ? parts.runtime : JavawPath(javaHome), launchCommand};
+    const RuntimeParts& readable = reading.parts;
+    const std::wstring& home = javaExe ? javaHomeDir : readable.runtime;
+    if (!reading.changed.empty()) {
+        launchCommand = ComposeLaunchCommand(
+            MakeJavawPrefix(home), MakeJarArgument(readable.executableDir), readable.argLine, home);
+        CheckLength(launchCommand, {home, readable.executableDir, readable.argLine});
+    }
+    return {javaExe ? readable.runtime : JavawPath(home), launchCommand};
 }
 
 void Start(const Launch& launch, Trace& trace) {
@@ -126,7 +136,7 @@ void Start(const Launch& launch, Trace& trace) {
         // The system's text may name the program it could not start as its insert %1.
         platform::SystemError named = error;
         named.text = WithInserts(error.text, launch.program);
-        throw Failure(FailureKind::CannotStartProcess, launch.commandLine, named);
+        throw Failure(FailureKind::ApplicationNotStarted, launch.commandLine, named);
     }
 }
 
@@ -154,16 +164,7 @@ std::optional<Launch> Main(Trace& trace) {
         return std::nullopt;
     }
 
-    const std::wstring jarArgument = MakeJarArgument(executableDir);
-    const std::wstring normalisedArgLine = NormaliseArguments(argLine);
-    const std::wstring launchCommand =
-        ComposeLaunchCommand(javawPrefix, jarArgument, normalisedArgLine, javaHomeDir);
-    CheckLength(launchCommand, {javaHomeDir, executableDir, normalisedArgLine});
-    const Launch launch =
-        ForAnsiRuntime({javaHomeDir.empty() ? FindJavaExe(executableDir, launchCommand, trace)
-                                            : JavawPath(javaHomeDir),
-                        launchCommand},
-                       javaHomeDir, executableDir, normalisedArgLine, trace);
+    const Launch launch = DecideLaunch(javawPrefix, javaHomeDir, executableDir, argLine, trace);
     Start(launch, trace);
     return launch;
 }
@@ -187,13 +188,15 @@ int RunPelorin() {
         Main(trace);
         trace.Line(L"exit status 0");
         trace.Write();
-        return Success;
+        return static_cast<int>(ExitStatus::Success);
     } catch (const Failure& failure) {
-        return fail(DescribeFailure(failure), ExitStatusFor(failure.kind));
+        return fail(DescribeFailure(failure), static_cast<int>(failure.kind));
     } catch (const platform::SystemError& error) {
-        return fail(DescribeUnexpectedFailure(error), UnexpectedFailure);
+        return fail(DescribeUnexpectedFailure(error),
+                    static_cast<int>(ExitStatus::UnexpectedFailure));
     } catch (const std::exception&) {
-        return fail(DescribeUnexpectedFailure(std::nullopt), UnexpectedFailure);
+        return fail(DescribeUnexpectedFailure(std::nullopt),
+                    static_cast<int>(ExitStatus::UnexpectedFailure));
     }
 }
 

@@ -60,7 +60,7 @@ RuntimePointer ReadRuntimePointer(const std::wstring& path) {
         // One byte past the bound tells whether the file goes on past it.
         bytes = platform::ReadFileStart(path, MaxPointerFileBytes + 1);
     } catch (const platform::SystemError& error) {
-        throw Failure(FailureKind::FileNotFound, path, error);
+        throw Failure(FailureKind::PointerFileNotFound, path, error);
     }
     const bool longer = bytes.size() > MaxPointerFileBytes;
     const DecodedText decoded = Decoded(std::string_view(bytes).substr(0, MaxPointerFileBytes));
@@ -69,7 +69,7 @@ RuntimePointer ReadRuntimePointer(const std::wstring& path) {
         return {decoded.encoding, std::nullopt};
     }
     if (!item) {
-        throw Failure(FailureKind::InputPastEndOfFile, path, std::nullopt);
+        throw Failure(FailureKind::PointerFileEmpty, path, std::nullopt);
     }
     return {decoded.encoding, item->value};
 }

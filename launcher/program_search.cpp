@@ -1,6 +1,7 @@
 #include "launcher/program_search.h"
 
-#include "launcher/launcher.h"
+#include "launcher/paths.h"
+#include "launcher/text.h"
 #include "platform/platform.h"
 
 namespace {

@@ -59,15 +59,9 @@ std::wstring AsArgument(const std::wstring& value, bool wasQuoted) {
 } // namespace
 
 std::wstring PartName(const ChangedPart& part) {
-    switch (part.part) {
-    case RuntimePart::Runtime:
-        return L"the Java runtime's path";
-    case RuntimePart::InstallFolder:
-        return L"the application's folder";
-    case RuntimePart::Argument:
-        break;
-    }
-    return L"argument " + DecimalText(part.argument);
+    return part.part == RuntimePart::Runtime         ? L"the Java runtime's path"
+           : part.part == RuntimePart::InstallFolder ? L"the application's folder"
+                                                     : L"argument " + DecimalText(part.argument);
 }
 
 const ChangedPart* RuntimeReading::Refused() const {

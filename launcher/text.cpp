@@ -19,6 +19,15 @@ std::wstring Utf16ToWide(std::string_view bytes, bool bigEndian) {
     return text;
 }
 
+std::wstring TrimBlanks(std::wstring_view text) {
+    const auto first = text.find_first_not_of(L' ');
+    if (first == std::wstring_view::npos) {
+        return {};
+    }
+    const auto last = text.find_last_not_of(L' ');
+    return std::wstring(text.substr(first, last - first + 1));
+}
+
 std::wstring DecimalText(std::uint64_t number) {
     std::wstring digits;
     do {

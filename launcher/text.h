@@ -5,6 +5,9 @@
 #include <string>
 #include <string_view>
 
+// The text with blanks (only U+0020) removed from both ends.
+std::wstring TrimBlanks(std::wstring_view text);
+
 // UTF-16 bytes, little- or big-endian, as wide text; an odd last byte is left out.
 std::wstring Utf16ToWide(std::string_view bytes, bool bigEndian);
 

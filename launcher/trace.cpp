@@ -1,6 +1,6 @@
 #include "launcher/trace.h"
 
-#include "launcher/launcher.h"
+#include "launcher/paths.h"
 #include "launcher/text.h"
 #include "pelorin_version.h"
 #include "platform/platform.h"

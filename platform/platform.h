@@ -53,7 +53,7 @@ std::uint32_t AnsiCodePage();
 
 // The path of an existing file or folder with each of its parts by its short (8.3) name, where the
 // file system keeps one (a part without one stays as it is); nothing when the path names nothing
-// there. Throws nothing.
+// there, never a SystemError.
 std::optional<std::wstring> ShortPath(const std::wstring& path);
 
 // UTF-8 as wide text, and wide text as UTF-8, by the system's own conversion: what it can't
@@ -65,12 +65,13 @@ std::string WideToUtf8(std::wstring_view text);
 bool FileExists(const std::wstring& path);
 
 // The path made whole the system's way: against the current drive and directory, with its dots
-// resolved and its slashes made backslashes. Empty when the system can't make it whole; throws
-// nothing.
+// resolved and its slashes made backslashes. Empty, never a SystemError, when the system can't
+// make it whole.
 std::wstring FullPath(const std::wstring& path);
 
 // Whether two paths name the same existing file, by the file system's own identity of it, however
-// either is spelled. Throws nothing: a path that names no file names no file the other does.
+// either is spelled. Never throws a SystemError: a path that names no file names no file the
+// other does.
 bool SameFile(const std::wstring& a, const std::wstring& b);
 
 // Whether two texts are the same but for letter case, by the system's own case mapping, as it
@@ -119,7 +120,8 @@ struct RegistryAnswer {
 
 // Reads the value named valueName of the key at keyPath below rootKey, one of the system's
 // predefined keys, in the given view, with read access only. A key path or name is taken up to
-// its first NUL. A value that changes size while it is read is read again. Throws nothing: a
+// its first NUL. A value that changes size while it is read is read again. Never throws a
+// SystemError: a
 // registry that can't be reached has no key.
 RegistryAnswer ReadRegistryValue(std::uint32_t rootKey, const std::wstring& keyPath,
                                  const std::wstring& valueName, RegistryView view);
@@ -181,19 +183,20 @@ void ShowModalForm(const FormDescription& form);
 
 // Whether a window the program shows can be seen by anyone. It can't on a window station that is
 // not visible, such as a service's or that of a scheduled task that runs whether or not a user is
-// signed in: a window there waits for ever for a click. Throws nothing; when the system can't
+// signed in: a window there waits for ever for a click. When the system can't
 // tell, a window can be seen, as on any desktop.
-bool WindowsCanBeSeen();
+bool WindowsCanBeSeen() noexcept;
 
 // Writes the text to standard output when the caller gave the program one: UTF-8 to a file or
-// pipe, the text itself to a console. Waits at most a second for a reader, and throws nothing.
+// pipe, the text itself to a console. Waits at most a second for a reader, and throws no
+// SystemError.
 // Gives whether the text was written whole: not when there is no standard output, or nobody took
 // the text within that second.
 bool WriteStandardOutput(const std::wstring& text);
 
 // Tells that the run failed: with inWindow, a message box with the caption and the report, and
 // in any case the same text on standard error when the caller has redirected it. Blocks until the
-// box is acknowledged, and throws nothing: there is no one left to tell.
+// box is acknowledged, and throws no SystemError: there is no one left to tell.
 void ReportFailure(const std::wstring& caption, const std::wstring& report, bool inWindow);
 
 } // namespace platform

@@ -1,5 +1,9 @@
 #include "registry/registry.h"
 
+#include "launcher/text.h"
+
+#include <algorithm>
+
 namespace modRegAccess {
 
 RegistryRead ReadRegistryString(std::uint32_t rootKey, const std::wstring& keyPath,
@@ -18,16 +22,9 @@ RegistryRead ReadRegistryString(std::uint32_t rootKey, const std::wstring& keyPa
     if (answer.typeName != L"REG_SZ") {
         return {Outcome::OtherType, answer.code, answer.typeName, std::nullopt};
     }
-    // The data is UTF-16, little-endian; an odd last byte is half a character, and left out.
-    std::wstring text;
-    for (std::size_t i = 0; i + 1 < answer.data.size(); i += 2) {
-        const auto low = static_cast<unsigned char>(answer.data[i]);
-        const auto high = static_cast<unsigned char>(answer.data[i + 1]);
-        if (low == 0 && high == 0) {
-            break; // the text ends at its first NUL
-        }
-        text.push_back(static_cast<wchar_t>(high << 8 | low));
-    }
+    // UTF-16, little-endian, whose text ends at its first NUL.
+    std::wstring text = Utf16ToWide(answer.data, false);
+    text.resize(std::min(text.find(L'\0'), text.size()));
     return {Outcome::Value, answer.code, answer.typeName, text};
 }
 

@@ -1,5 +1,5 @@
-// One owner per kind of Win32 resource: a std::unique_ptr whose deleter releases it the way its
-// kind must be released. Each of these kinds is empty when null.
+// One owner per kind of Win32 resource, which releases it the way its kind must be released: a
+// std::unique_ptr for the kinds that are empty when null, a class of its own for files.
 #pragma once
 
 #include <windows.h>
@@ -25,8 +25,7 @@ inline BOOL WINAPI FreeLocalBuffer(wchar_t* buffer) {
     return LocalFree(buffer) == nullptr;
 }
 
-// Process, thread and file handles. A file that failed to open is INVALID_HANDLE_VALUE, not null:
-// see OwnedFile.
+// Process and thread handles.
 using HandleOwner = Owner<HANDLE, CloseHandle>;
 using WindowOwner = Owner<HWND, DestroyWindow>;
 using FontOwner = Owner<HFONT, DeleteFontObject>;
@@ -34,9 +33,23 @@ using IconOwner = Owner<HICON, DestroyIcon>;
 // Buffers that the system allocated with LocalAlloc, such as FormatMessageW's.
 using LocalOwner = Owner<wchar_t*, FreeLocalBuffer>;
 
-inline HandleOwner OwnedFile(HANDLE file) {
-    return HandleOwner(file == INVALID_HANDLE_VALUE ? nullptr : file);
-}
+// A file handle, empty when INVALID_HANDLE_VALUE: what CreateFileW answers when it fails.
+class FileOwner {
+public:
+    explicit FileOwner(HANDLE file) : file_(file) {}
+    ~FileOwner() {
+        if (*this) {
+            CloseHandle(file_);
+        }
+    }
+    FileOwner(const FileOwner&) = delete;
+    FileOwner& operator=(const FileOwner&) = delete;
+    explicit operator bool() const { return file_ != INVALID_HANDLE_VALUE; }
+    HANDLE get() const { return file_; }
+
+private:
+    HANDLE file_;
+};
 
 // The screen's device context, for as long as it is needed.
 class ScreenContext {

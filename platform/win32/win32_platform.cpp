@@ -35,39 +35,31 @@ TextFromGrowingBuffer(const wchar_t* call,
 namespace {
 
 std::wstring RegistryTypeName(DWORD type) {
-    switch (type) {
-    case REG_NONE:
-        return L"REG_NONE";
-    case REG_SZ:
-        return L"REG_SZ";
-    case REG_EXPAND_SZ:
-        return L"REG_EXPAND_SZ";
-    case REG_BINARY:
-        return L"REG_BINARY";
-    case REG_DWORD:
-        return L"REG_DWORD";
-    case REG_DWORD_BIG_ENDIAN:
-        return L"REG_DWORD_BIG_ENDIAN";
-    case REG_LINK:
-        return L"REG_LINK";
-    case REG_MULTI_SZ:
-        return L"REG_MULTI_SZ";
-    case REG_RESOURCE_LIST:
-        return L"REG_RESOURCE_LIST";
-    case REG_FULL_RESOURCE_DESCRIPTOR:
-        return L"REG_FULL_RESOURCE_DESCRIPTOR";
-    case REG_RESOURCE_REQUIREMENTS_LIST:
-        return L"REG_RESOURCE_REQUIREMENTS_LIST";
-    case REG_QWORD:
-        return L"REG_QWORD";
-    default: // written out here: std::to_wstring brings the C runtime's whole formatter
-        std::wstring digits;
-        do {
-            digits.insert(digits.begin(), static_cast<wchar_t>(L'0' + type % 10));
-            type /= 10;
-        } while (type != 0);
-        return L"type " + digits;
+    static constexpr std::pair<DWORD, const wchar_t*> names[] = {
+        {REG_NONE, L"REG_NONE"},
+        {REG_SZ, L"REG_SZ"},
+        {REG_EXPAND_SZ, L"REG_EXPAND_SZ"},
+        {REG_BINARY, L"REG_BINARY"},
+        {REG_DWORD, L"REG_DWORD"},
+        {REG_DWORD_BIG_ENDIAN, L"REG_DWORD_BIG_ENDIAN"},
+        {REG_LINK, L"REG_LINK"},
+        {REG_MULTI_SZ, L"REG_MULTI_SZ"},
+        {REG_RESOURCE_LIST, L"REG_RESOURCE_LIST"},
+        {REG_FULL_RESOURCE_DESCRIPTOR, L"REG_FULL_RESOURCE_DESCRIPTOR"},
+        {REG_RESOURCE_REQUIREMENTS_LIST, L"REG_RESOURCE_REQUIREMENTS_LIST"},
+        {REG_QWORD, L"REG_QWORD"}};
+    for (const auto& [number, name] : names) {
+        if (number == type) {
+            return name;
+        }
     }
+    // Written out here: std::to_wstring brings the C runtime's whole formatter.
+    std::wstring digits;
+    do {
+        digits.insert(digits.begin(), static_cast<wchar_t>(L'0' + type % 10));
+        type /= 10;
+    } while (type != 0);
+    return L"type " + digits;
 }
 
 // A value that keeps changing size between the reads is given up after this many.
@@ -171,7 +163,7 @@ HKEY ToHkey(std::uint32_t rootKey) {
 
 } // namespace
 
-void win32::LoadDllsOnlyFromTheSystemFolder() {
+void win32::LoadDllsOnlyFromTheSystemFolder() noexcept {
     if (const auto restrict = Bound<BOOL(WINAPI*)(DWORD)>(GetModuleHandleW(L"kernel32.dll"),
                                                           "SetDefaultDllDirectories")) {
         restrict(LOAD_LIBRARY_SEARCH_SYSTEM32);
@@ -190,10 +182,10 @@ std::wstring ExecutablePath() {
 }
 
 std::string ReadFileStart(const std::wstring& path, std::size_t maxBytes) {
-    const HandleOwner file =
-        win32::OwnedFile(CreateFileW(win32::NativePath(path).c_str(), GENERIC_READ,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const win32::FileOwner file(CreateFileW(win32::NativePath(path).c_str(), GENERIC_READ,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                            nullptr));
     if (!file) {
         throw win32::LastSystemError(L"CreateFileW");
     }
@@ -334,7 +326,7 @@ namespace {
 // A file's identity: its volume's serial number and its index on that volume.
 std::optional<std::array<DWORD, 3>> FileIdentity(const std::wstring& path) {
     // No access asked and every sharing allowed: this only asks the file system which file it is.
-    const HandleOwner file = win32::OwnedFile(CreateFileW(
+    const win32::FileOwner file(CreateFileW(
         win32::NativePath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION information{};
@@ -389,10 +381,9 @@ LocalTime Now() {
 }
 
 void AppendToFile(const std::wstring& path, std::string_view bytes) {
-    const HandleOwner file =
-        win32::OwnedFile(CreateFileW(win32::NativePath(path).c_str(), FILE_APPEND_DATA,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                     nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const win32::FileOwner file(CreateFileW(win32::NativePath(path).c_str(), FILE_APPEND_DATA,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         throw win32::LastSystemError(L"CreateFileW");
     }
@@ -543,7 +534,7 @@ HandleOwner CopyToStandardStream(DWORD stream, const std::wstring& text) {
 
 } // namespace
 
-bool WindowsCanBeSeen() {
+bool WindowsCanBeSeen() noexcept {
     USEROBJECTFLAGS flags{};
     return !GetUserObjectInformationW(GetProcessWindowStation(), UOI_FLAGS, &flags, sizeof flags,
                                       nullptr) ||

@@ -22,8 +22,8 @@ TextFromGrowingBuffer(const wchar_t* call,
 // Makes the system folder the only place DLLs are loaded from by name, where the system offers
 // that (SetDefaultDllDirectories, bound on first use). By default Windows looks beside the exe
 // first for a DLL that is not among its known ones, and a copy of the exe in a folder that others
-// can write to, such as Downloads or a share, would load one planted there. Throws nothing.
-void LoadDllsOnlyFromTheSystemFolder();
+// can write to, such as Downloads or a share, would load one planted there.
+void LoadDllsOnlyFromTheSystemFolder() noexcept;
 
 // A registry value read with query, RegQueryValueExW for one open key and value name: asked for
 // its type and size, then read into a buffer of that size, and read again, a few times at most,

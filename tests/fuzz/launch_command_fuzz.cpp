@@ -4,7 +4,8 @@
 // the arguments covers the string in order, with only blanks and tabs between its arguments, and
 // each argument written alone reads back the same.
 #include "expect.h"
-#include "launcher/launcher.h"
+#include "launcher/launch_command.h"
+#include "launcher/text.h"
 #include "launcher/runtime_reading.h"
 
 #include <fuzzer/FuzzedDataProvider.h>

@@ -22,7 +22,7 @@ std::optional<std::optional<std::wstring>> Read(const std::string& file) {
         Expect(!keyPath || keyPath->size() <= MaxPointerFileBytes);
         return keyPath;
     } catch (const Failure& failure) {
-        Expect(failure.kind == FailureKind::InputPastEndOfFile);
+        Expect(failure.kind == FailureKind::PointerFileEmpty);
         return std::nullopt;
     }
 }

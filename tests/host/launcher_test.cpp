@@ -1,4 +1,6 @@
-#include "launcher/launcher.h"
+#include "launcher/command_line.h"
+#include "launcher/launch_command.h"
+#include "launcher/paths.h"
 #include "launcher/program_search.h"
 #include "launcher/runtime_reading.h"
 #include "launcher/text.h"
@@ -8,13 +10,14 @@
 
 namespace {
 
-struct NormaliseCase {
-    const wchar_t* argLine;
+// A text, and what the function under test makes of it.
+struct TextAndResult {
+    const wchar_t* text;
     const wchar_t* expected;
 };
 
 TEST(NormaliseArguments, RewritesBareDataFilesAndKeepsOptions) {
-    const NormaliseCase cases[] = {
+    const TextAndResult cases[] = {
         {L"", L""},
         {L"report.dat", L" -e report.dat"},
         {L"-e x.dat", L"-e x.dat"},
@@ -33,22 +36,22 @@ TEST(NormaliseArguments, RewritesBareDataFilesAndKeepsOptions) {
         {L"report.dat\t", L" -e report.dat\t"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(NormaliseArguments(c.argLine), c.expected) << "argument string: " << c.argLine;
+        EXPECT_EQ(NormaliseArguments(c.text), c.expected) << "argument string: " << c.text;
     }
 }
 
 TEST(TrimBlanks, RemovesOnlyBlanksFromBothEnds) {
-    const NormaliseCase cases[] = {
+    const TextAndResult cases[] = {
         {L"", L""}, {L"    ", L""}, {L"  a b  ", L"a b"}, {L"\ta\t", L"\ta\t"}, {L" x\t ", L"x\t"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(TrimBlanks(c.argLine), c.expected) << "text: " << c.argLine;
+        EXPECT_EQ(TrimBlanks(c.text), c.expected) << "text: " << c.text;
     }
 }
 
 TEST(ArgumentsAfterProgramName, SkipsTheQuotedNameOrTheExecutablesOwnPathOrTheFirstWord) {
     const std::wstring exe = L"C:\\Program Files\\Virelt\\Pelorin.exe";
-    const NormaliseCase cases[] = {
+    const TextAndResult cases[] = {
         {L"Pelorin.exe report.dat", L"report.dat"},
         {L"\"C:\\Program Files\\Virelt\\Pelorin.exe\" -v a.dat", L"-v a.dat"},
         {L"\"C:\\Program Files\\Virelt\\Pelorin.exe\"", L""},
@@ -76,9 +79,9 @@ TEST(ArgumentsAfterProgramName, SkipsTheQuotedNameOrTheExecutablesOwnPathOrTheFi
     };
     for (const auto& c : cases) {
         EXPECT_EQ(ArgumentsAfterProgramName(
-                      c.argLine, [&](std::wstring_view run) { return NamesProgram(run, exe); }),
+                      c.text, [&](std::wstring_view run) { return NamesProgram(run, exe); }),
                   c.expected)
-            << c.argLine;
+            << c.text;
     }
     // The longest line, whose first word names the program only through PATH: the work is in
     // proportion to the line, counted in the characters the program-name test hands the system.
@@ -96,18 +99,18 @@ TEST(ArgumentsAfterProgramName, SkipsTheQuotedNameOrTheExecutablesOwnPathOrTheFi
 }
 
 TEST(DirectoryOf, EverythingBeforeTheLastBackslash) {
-    const NormaliseCase cases[] = {
+    const TextAndResult cases[] = {
         {L"C:\\Program Files\\Virelt\\Pelorin.exe", L"C:\\Program Files\\Virelt"},
         {L"C:\\Pelorin.exe", L"C:"},
         {L"\\\\server\\share\\Pelorin.exe", L"\\\\server\\share"},
         {L"Pelorin.exe", L""},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(DirectoryOf(c.argLine), c.expected) << c.argLine;
+        EXPECT_EQ(DirectoryOf(c.text), c.expected) << c.text;
     }
 }
 
-// Quoted, relative and drive-relative values are tried on the real exe; these are the others.
+// Which values can name the Java runtime's folder.
 TEST(IsUsableJavaHome, OnlyAWholeFolderPathWithoutAQuote) {
     const std::pair<const wchar_t*, bool> cases[] = {
         {L"C:\\Java\\jre ", true},
@@ -205,7 +208,7 @@ TEST(SplitArguments, ReadsQuotesAndBackslashesAsTheRuntimeDoes) {
 namespace {
 
 TEST(TraceFilePath, OnlyAWholePathThatNamesNoDevice) {
-    const NormaliseCase cases[] = {
+    const TextAndResult cases[] = {
         {L"\"C:\\logs\\t.txt\"", L"C:\\logs\\t.txt"},
         {L"\\\\server\\share\\t.txt", L"\\\\server\\share\\t.txt"},
         {L"C:\\logs\\COM10.txt", L"C:\\logs\\COM10.txt"},
@@ -237,7 +240,7 @@ TEST(TraceFilePath, OnlyAWholePathThatNamesNoDevice) {
         {L"\\\\?\\Volume{a8f0e2c1-0000-0000-0000-100000000000}\\t.log", L""},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(TraceFilePath(c.argLine), c.expected) << c.argLine;
+        EXPECT_EQ(TraceFilePath(c.text), c.expected) << c.text;
     }
 }
 

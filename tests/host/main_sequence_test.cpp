@@ -1,7 +1,7 @@
 // The start-up sequence on an in-memory machine: what a run decides to start, and each failure.
 #include "launcher/failure_report.h"
 #include "launcher/pelorin_main.h"
-#include "launcher/launcher.h"
+#include "launcher/paths.h"
 #include "launcher/text.h"
 #include "tests/support/memory_platform.h"
 
@@ -37,7 +37,9 @@ void SetJavaHome(std::map<std::wstring, memory_platform::RegistryKeyValues>& vie
 
 class MainSequence : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override { Fresh(); }
+    // The machine every test begins with, again for each row of a table.
+    static void Fresh() {
         memory_platform::Reset();
         machine().executablePath = ExeDir + L"\\Pelorin.exe";
         machine().files[PointerFile] = "SOFTWARE\\JavaSoft\\JRE\\1.8\r\n";
@@ -125,15 +127,16 @@ TEST_F(MainSequence, TakesJavaHomeFromTheFirstViewThatHoldsOneOrFallsBackToJavaE
          L""},
     };
     for (const auto& c : cases) {
-        SetUp();
+        SCOPED_TRACE(c.name);
+        Fresh();
         c.arrange(machine());
         const std::wstring home = c.javaHome;
         const Launch expected = home.empty() ? Fallback(JavaOnPath, L" -e report.dat")
                                              : Primary(home, L" -e report.dat");
-        EXPECT_EQ(Decide(L"report.dat"), expected) << c.name;
-        ASSERT_EQ(machine().started.size(), 1u) << c.name;
-        EXPECT_EQ(machine().started[0].commandLine, expected.commandLine) << c.name;
-        EXPECT_EQ(machine().started[0].showState, 1) << c.name;
+        EXPECT_EQ(Decide(L"report.dat"), expected);
+        ASSERT_EQ(machine().started.size(), 1u);
+        EXPECT_EQ(machine().started[0].commandLine, expected.commandLine);
+        EXPECT_EQ(machine().started[0].showState, 1);
     }
 }
 
@@ -175,7 +178,8 @@ TEST_F(MainSequence, FindsJavaExeInTheSearchOrderButNeverInTheCurrentDirectory) 
         {"nowhere", L"C:\\Tools", {}, L""},
     };
     for (const auto& c : cases) {
-        SetUp();
+        SCOPED_TRACE(c.name);
+        Fresh();
         machine().registry32.clear();
         machine().files.erase(JavaOnPath);
         machine().environment[L"PATH"] = c.path;
@@ -183,12 +187,12 @@ TEST_F(MainSequence, FindsJavaExeInTheSearchOrderButNeverInTheCurrentDirectory) 
             machine().files[java] = "MZ";
         }
         if (c.expected.empty()) {
-            EXPECT_EQ(Run(L"report.dat"), 4) << c.name;
-            EXPECT_TRUE(machine().started.empty()) << c.name;
-            ASSERT_EQ(machine().reports.size(), 1u) << c.name;
+            EXPECT_EQ(Run(L"report.dat"), 4);
+            EXPECT_TRUE(machine().started.empty());
+            ASSERT_EQ(machine().reports.size(), 1u);
             EXPECT_NE(machine().reports[0].find(L"java.exe was found neither"), std::wstring::npos);
         } else {
-            EXPECT_EQ(Decide(L"report.dat"), Fallback(c.expected, L" -e report.dat")) << c.name;
+            EXPECT_EQ(Decide(L"report.dat"), Fallback(c.expected, L" -e report.dat"));
         }
     }
 }
@@ -272,14 +276,12 @@ TEST_F(MainSequence, GivesTheRuntimeOnlyWhatReadsBackInItsCodePage) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        SetUp();
+        Fresh();
         machine().ansiLacks = {{L'Ł', L'L'}, {L'＂', L'"'}, {L'文', L'?'}, {L'\u00AD', L'-'}};
         c.arrange(machine());
         EXPECT_EQ(Run(c.arguments), c.expected.program.empty() ? 6 : 0);
-        const auto& started = machine().started;
-        const Launch launched =
-            started.empty() ? Launch{} : Launch{started[0].program, started[0].commandLine};
-        EXPECT_EQ(launched, c.expected);
+        const auto& s = machine().started;
+        EXPECT_EQ((s.empty() ? Launch{} : Launch{s[0].program, s[0].commandLine}), c.expected);
     }
 }
 
@@ -403,24 +405,24 @@ TEST_F(MainSequence, EachFailureReportsAndStartsNothing) {
           L"Try again; if it happens again, reinstall the application."}},
     };
     for (const auto& c : cases) {
-        SetUp();
+        SCOPED_TRACE(c.name);
+        Fresh();
         c.arrange(machine());
-        EXPECT_EQ(Run(c.arguments), c.expectedStatus) << c.name;
-        EXPECT_TRUE(machine().started.empty()) << c.name;
-        EXPECT_TRUE(machine().shownForms.empty()) << c.name;
-        ASSERT_EQ(machine().reports.size(), 1u) << c.name;
+        EXPECT_EQ(Run(c.arguments), c.expectedStatus);
+        EXPECT_TRUE(machine().started.empty());
+        EXPECT_TRUE(machine().shownForms.empty());
+        ASSERT_EQ(machine().reports.size(), 1u);
         for (const auto& mention : c.reportMentions) {
             EXPECT_NE(machine().reports[0].find(mention), std::wstring::npos)
-                << c.name << ": report lacks [" << std::string(mention.begin(), mention.end())
-                << "]";
+                << "report lacks [" << std::string(mention.begin(), mention.end()) << "]";
         }
-        EXPECT_LT(machine().reports[0].size(), 1500u) << c.name << ": a report is bounded";
+        EXPECT_LT(machine().reports[0].size(), 1500u) << "a report is bounded";
         const std::wstring& report = machine().reports[0];
         EXPECT_EQ(std::count(report.begin(), report.end(), L'\n'),
                   std::count(report.begin(), report.end(), L'\r'))
-            << c.name << ": CR LF line ends";
+            << "CR LF line ends";
         EXPECT_TRUE(machine().reports[0].ends_with(c.reportMentions.back()))
-            << c.name << ": the advice that ends the report";
+            << "the advice that ends the report";
     }
 }
 
@@ -468,7 +470,7 @@ TEST_F(MainSequence, TraceTellsWhenStandardOutputDidNotTakeTheUsageText) {
               std::wstring::npos);
 }
 
-// What the end-to-end runs don't show of the trace: the other outcomes a step can have.
+// Each outcome a step can have, as the trace tells it.
 TEST_F(MainSequence, TraceNamesEachOutcome) {
     const std::pair<std::function<void(Machine&)>, const wchar_t*> cases[] = {
         {[](Machine& m) { SetJavaHome(m.registry32, L"REG_DWORD", L"x"); },
@@ -517,7 +519,7 @@ TEST_F(MainSequence, TraceNamesEachOutcome) {
          L"back the same, so nothing is started\r\n"},
     };
     for (const auto& [arrange, line] : cases) {
-        SetUp();
+        Fresh();
         arrange(machine());
         machine().environment[L"PELORIN_TRACE"] = L"C:\\trace.txt";
         Run(L"report.dat");

@@ -88,13 +88,14 @@ TEST(ReadRegistryString, AnswersAStringOrNoValue) {
          L"C:\\J64", Outcome::Value, L"REG_SZ", modRegAccess::RegistryView::Bits64},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         memory_platform::Reset();
         c.arrange(memory_platform::TheMachine());
         const auto read = modRegAccess::ReadRegistryString(modRegAccess::HKEY_LOCAL_MACHINE_ROOT,
                                                            KeyPath, L"JavaHome", c.view);
-        EXPECT_EQ(read.value, c.expected) << c.name;
-        EXPECT_EQ(read.outcome, c.outcome) << c.name;
-        EXPECT_EQ(read.typeName, c.typeName) << c.name;
+        EXPECT_EQ(read.value, c.expected);
+        EXPECT_EQ(read.outcome, c.outcome);
+        EXPECT_EQ(read.typeName, c.typeName);
     }
 }
 

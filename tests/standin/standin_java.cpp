@@ -31,11 +31,9 @@ std::wstring CurrentDirectory() {
 // The command line as the Java runtime's launchers read it: through GetCommandLineA, in the ANSI
 // code page, shown in wide characters.
 std::wstring AnsiCommandLine() {
-    const char* line = GetCommandLineA();
-    const int length = MultiByteToWideChar(CP_ACP, 0, line, -1, nullptr, 0);
-    std::wstring text(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, line, -1, text.data(), length);
-    text.resize(text.size() - 1); // the terminator
+    std::wstring text(32768, L'\0');
+    const int length = MultiByteToWideChar(CP_ACP, 0, GetCommandLineA(), -1, text.data(), 32768);
+    text.resize(length > 0 ? length - 1 : 0); // less the terminator
     return text;
 }
 

@@ -253,7 +253,7 @@ void ShowModalForm(const FormDescription& description) {
     TheMachine().shownForms.push_back({description, form.texts, form.unloaded});
 }
 
-bool WindowsCanBeSeen() {
+bool WindowsCanBeSeen() noexcept {
     return TheMachine().windowsCanBeSeen;
 }
 

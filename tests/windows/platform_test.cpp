@@ -212,6 +212,7 @@ TEST(Win32Platform, ARegistryValueIsReadAgainWhenItGrew) {
          ERROR_MORE_DATA},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         std::size_t call = 0;
         const auto answer = platform::win32::ReadGrowingValue(
             [&](unsigned long* type, unsigned char* data, unsigned long* size) -> long {
@@ -228,10 +229,9 @@ TEST(Win32Platform, ARegistryValueIsReadAgainWhenItGrew) {
                                                     : ERROR_MORE_DATA;
             });
         EXPECT_EQ(answer.outcome == platform::RegistryAnswer::Outcome::Value,
-                  c.expected.has_value())
-            << c.name;
-        EXPECT_EQ(answer.data, c.expected.value_or("")) << c.name;
-        EXPECT_EQ(answer.code, c.code) << c.name;
+                  c.expected.has_value());
+        EXPECT_EQ(answer.data, c.expected.value_or(""));
+        EXPECT_EQ(answer.code, c.code);
     }
 }
 
@@ -265,6 +265,7 @@ TEST(RegistryOnThisSystem, ReadsOnlyRegSzValues) {
         {"Missing", KEY_WOW64_32KEY, REG_NONE, "", std::nullopt, L""},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         if (std::string(c.name) != "Missing") {
             key.Set(c.view, c.name, "JavaHome", c.type, c.bytes);
         }
@@ -274,8 +275,8 @@ TEST(RegistryOnThisSystem, ReadsOnlyRegSzValues) {
         const auto read = modRegAccess::ReadRegistryString(modRegAccess::HKEY_LOCAL_MACHINE_ROOT,
                                                            std::wstring(path.begin(), path.end()),
                                                            L"JavaHome", view);
-        EXPECT_EQ(read.value, c.expected) << c.name;
-        EXPECT_EQ(read.typeName, c.typeName) << c.name;
+        EXPECT_EQ(read.value, c.expected);
+        EXPECT_EQ(read.typeName, c.typeName);
     }
     // A REG_SZ of an odd number of bytes, as a careless installer writes it, keeps its characters.
     const std::wstring odd = std::wstring(key.path().begin(), key.path().end()) + L"\\Odd";

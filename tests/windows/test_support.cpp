@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <thread>
+#include <utility>
 
 namespace test {
 
@@ -229,8 +230,7 @@ RunResult RunAndAnswer(const std::filesystem::path& program, const std::wstring&
     SetHandleInformation(errorRead, HANDLE_FLAG_INHERIT, 0);
     SetHandleInformation(outputRead, HANDLE_FLAG_INHERIT, 0);
     if (pipeBytes == 0) { // nobody reads standard output: every write to it fails at once
-        CloseHandle(outputRead);
-        outputRead = nullptr;
+        CloseHandle(std::exchange(outputRead, nullptr));
     }
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -264,11 +264,9 @@ RunResult RunAndAnswer(const std::filesystem::path& program, const std::wstring&
     GetExitCodeProcess(process.hProcess, &result.exitCode);
     result.standardError = ReadAvailable(errorRead);
     result.standardErrorHeld = PeekNamedPipe(errorRead, nullptr, 0, nullptr, nullptr, nullptr);
-    if (outputRead != nullptr) {
-        result.standardOutput = ReadAvailable(outputRead);
-        CloseHandle(outputRead);
-    }
+    result.standardOutput = ReadAvailable(outputRead); // nothing from a closed one
     CloseHandle(errorRead);
+    CloseHandle(outputRead);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return result;
