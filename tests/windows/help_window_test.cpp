@@ -435,7 +435,7 @@ struct IconGroupEntry {
 #pragma pack(pop)
 
 TEST(ExecutableResources, IconHas16And32PixelImagesIn16Colours) {
-    const fs::path exe = test::BuildDirectory() / "Pelorin.exe";
+    const fs::path exe = test::ExeUnderTest();
     const HMODULE module = LoadLibraryExW(
         exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     ASSERT_NE(module, nullptr);

@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 namespace {
 
 const fs::path& Exe() {
-    static const fs::path exe = test::BuildDirectory() / "Pelorin.exe";
+    static const fs::path exe = test::ExeUnderTest();
     return exe;
 }
 
@@ -185,6 +185,23 @@ TEST(Dependencies, OnlyDllsThatShipWithWindows) {
         "libgcc_s_dw2-1.dll"};
     for (const auto& name : UnknownDllNames(image.bytes, allowed)) {
         ADD_FAILURE() << "Pelorin.exe names another DLL: " << name;
+    }
+}
+
+// The application manifest: the architecture it was built for, no elevation, DPI awareness.
+TEST(ExecutableResources, ManifestNamesItsArchitectureAndAsksNoElevation) {
+    const HMODULE module = LoadLibraryExW(
+        Exe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(module, nullptr);
+    const HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), RT_MANIFEST);
+    ASSERT_NE(found, nullptr);
+    const std::string manifest(static_cast<const char*>(LockResource(LoadResource(module, found))),
+                               SizeofResource(module, found));
+    FreeLibrary(module);
+    for (const char* part :
+         {sizeof(void*) == 4 ? "processorArchitecture=\"x86\"" : "processorArchitecture=\"amd64\"",
+          "level=\"asInvoker\"", ">PerMonitorV2, PerMonitor<"}) {
+        EXPECT_NE(manifest.find(part), std::string::npos) << part;
     }
 }
 

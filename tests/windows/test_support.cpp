@@ -108,6 +108,13 @@ std::string ReadAvailable(HANDLE pipe) {
 
 } // namespace
 
+std::filesystem::path ExeUnderTest() {
+    wchar_t path[32768];
+    const DWORD length = GetEnvironmentVariableW(L"PELORIN_EXE_UNDER_TEST", path, 32768);
+    return length > 0 && length < 32768 ? std::filesystem::path(path)
+                                        : BuildDirectory() / "Pelorin.exe";
+}
+
 void AnswerMessageBox(DWORD processId, RunResult& result) {
     WindowSearch search{processId, nullptr};
     EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&search));

@@ -16,6 +16,10 @@ namespace test {
 // The directory of the running test program, where the build puts Pelorin.exe and the stand-in.
 std::filesystem::path BuildDirectory();
 
+// The Pelorin.exe that the release checks look at: the one PELORIN_EXE_UNDER_TEST names when it is
+// set, as scripts/release sets it for each exe it ships; otherwise this build's.
+std::filesystem::path ExeUnderTest();
+
 // UTF-8, so that test messages show any text whole.
 std::string Utf8(const std::wstring& text);
 
