@@ -217,6 +217,20 @@ std::wstring ToWide(UINT codePage, std::string_view bytes) {
     return text;
 }
 
+// Without flags: into the ANSI code page with the system's best-fit look-alikes, as Windows
+// converts a command line for GetCommandLineA.
+std::string FromWide(UINT codePage, std::wstring_view text) {
+    const int inLength = static_cast<int>(std::min<std::size_t>(text.size(), INT_MAX));
+    if (inLength == 0) {
+        return {};
+    }
+    const int length =
+        WideCharToMultiByte(codePage, 0, text.data(), inLength, nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(codePage, 0, text.data(), inLength, bytes.data(), length, nullptr, nullptr);
+    return bytes;
+}
+
 } // namespace
 
 std::wstring AnsiToWide(std::string_view bytes) {
@@ -224,16 +238,7 @@ std::wstring AnsiToWide(std::string_view bytes) {
 }
 
 std::wstring AsAnsiProgramReadsIt(std::wstring_view text) {
-    const int inLength = static_cast<int>(std::min<std::size_t>(text.size(), INT_MAX));
-    if (inLength == 0) {
-        return {};
-    }
-    // No flags: the system's best-fit look-alikes, as for GetCommandLineA.
-    const int length =
-        WideCharToMultiByte(CP_ACP, 0, text.data(), inLength, nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), inLength, bytes.data(), length, nullptr, nullptr);
-    return ToWide(CP_ACP, bytes);
+    return ToWide(CP_ACP, FromWide(CP_ACP, text));
 }
 
 std::uint32_t AnsiCodePage() {
@@ -256,15 +261,7 @@ std::wstring Utf8ToWide(std::string_view bytes) {
 }
 
 std::string WideToUtf8(std::wstring_view text) {
-    const int inLength = static_cast<int>(std::min<std::size_t>(text.size(), INT_MAX));
-    if (inLength == 0) {
-        return {};
-    }
-    const int length =
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), inLength, nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), inLength, bytes.data(), length, nullptr, nullptr);
-    return bytes;
+    return FromWide(CP_UTF8, text);
 }
 
 namespace {
