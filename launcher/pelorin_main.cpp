@@ -46,12 +46,12 @@ void ShowUsage(Trace& trace) {
     trace.Line(L"the usage window was closed");
 }
 
-// The launch command from its parts: the Java home, the application's folder and the arguments.
+// Refuses a launch command longer than Windows starts, with advice that fits what made it so: the
+// arguments, or the Java home or application folder in parts alone.
 void CheckLength(const std::wstring& launchCommand, const RuntimeParts& parts) {
     if (launchCommand.size() <= MaxCommandLineLength) {
         return;
     }
-    // The advice fits what made it too long: the arguments, or a folder alone.
     const bool folders = launchCommand.size() - parts.argLine.size() > MaxCommandLineLength;
     const bool javaHome = parts.runtime.size() >= parts.executableDir.size();
     const std::wstring advice =

@@ -121,8 +121,7 @@ struct RegistryAnswer {
 // Reads the value named valueName of the key at keyPath below rootKey, one of the system's
 // predefined keys, in the given view, with read access only. A key path or name is taken up to
 // its first NUL. A value that changes size while it is read is read again. Never throws a
-// SystemError: a
-// registry that can't be reached has no key.
+// SystemError: a registry that can't be reached has no key.
 RegistryAnswer ReadRegistryValue(std::uint32_t rootKey, const std::wstring& keyPath,
                                  const std::wstring& valueName, RegistryView view);
 
@@ -183,8 +182,8 @@ void ShowModalForm(const FormDescription& form);
 
 // Whether a window the program shows can be seen by anyone. It can't on a window station that is
 // not visible, such as a service's or that of a scheduled task that runs whether or not a user is
-// signed in: a window there waits for ever for a click. When the system can't
-// tell, a window can be seen, as on any desktop.
+// signed in: a window there waits for ever for a click. When the system can't tell, a window can
+// be seen, as on any desktop.
 bool WindowsCanBeSeen() noexcept;
 
 // Writes the text to standard output when the caller gave the program one: UTF-8 to a file or
