@@ -7,6 +7,7 @@ PELORIN_PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev googletest time
 # prefix as Windows' WoW64 does.
 PELORIN_X86_PACKAGES=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine32:i386)
 WINE=${PELORIN_WINE:-/usr/lib/wine/wine64}
+apt_unreadable=() twins=() # what apt_update could not read; the twins twin_pins held
 WINESERVER=${PELORIN_WINESERVER:-/usr/lib/wine/wineserver}
 
 # Takes "--arch x64" or "--arch x86" off the front of the arguments: sets arch (x64 unless given),
@@ -35,13 +36,15 @@ take_arch() {
 
 # Installs the packages that are missing, saying which: those of the x64 build, and with the
 # arguments x86 (or both) those of the x86 build too, which also needs 32-bit programs to start
-# (see ensure_x86_programs).
+# (see ensure_x86_programs). It takes what the archive can give: an index that can't be read is
+# named and left out (apt_update), and where that leaves a package's two architectures without a
+# common version, both are installed at the release suite's (twin_pins). apt never removes a
+# package on the way; where the packages can't be had, it stops, naming them and the indices.
 ensure_packages() {
     local missing=() package wanted=("${PELORIN_PACKAGES[@]}")
     [[ " $* " == *" x86 "* ]] && wanted+=("${PELORIN_X86_PACKAGES[@]}")
     for package in "${wanted[@]}"; do
-        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
-            missing+=("$package")
+        installed "$package" || missing+=("$package")
     done
     if [ ${#missing[@]} -gt 0 ]; then
         echo "Installing the missing packages: ${missing[*]}"
@@ -53,8 +56,14 @@ ensure_packages() {
             ! dpkg --print-foreign-architectures | grep -qx i386; then
             dpkg --add-architecture i386
         fi
-        apt-get update -q
-        DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}"
+        apt_update
+        apt_install "${missing[@]}"
+        for package in "${missing[@]}"; do
+            installed "$package" || {
+                echo "apt-get ended without installing $package." >&2
+                exit 1
+            }
+        done
     fi
     # Wine takes the ANSI code page from the locale: the Windows suites run programs in code page
     # 932 too, under a Japanese one.
@@ -65,6 +74,111 @@ ensure_packages() {
     if [[ " $* " == *" x86 "* ]] && ! ensure_x86_programs; then
         echo "$x86_unavailable."
     fi
+}
+
+installed() {
+    dpkg-query -W -f='${db:Status-Status}' "$1" 2>/dev/null | grep -qx installed
+}
+
+# apt-get update, tried three times at most, for a mirror caught in the middle of a sync. An index
+# that still can't be read is named in apt_unreadable and left out: what the others hold may be
+# all that is needed.
+apt_update() {
+    local try log status
+    log=$(mktemp)
+    for try in 1 2 3; do
+        status=0
+        apt-get update -q -o Acquire::Retries=2 >"$log" 2>&1 || status=$?
+        [ "$try" = 1 ] && cat "$log" # and later tries only in what they could not read
+        if [ "$status" = 0 ]; then
+            apt_unreadable=()
+            rm -f "$log"
+            return 0
+        fi
+        mapfile -t apt_unreadable < <(sed -n 's/^[EW]: Failed to fetch \([^ ]*\).*/\1/p' "$log")
+        if [ ${#apt_unreadable[@]} = 0 ]; then
+            rm -f "$log"
+            echo "apt-get update failed, and not on an index (its output is above)." >&2
+            exit 1
+        fi
+        [ "$try" -lt 3 ] && sleep $((try * 5))
+    done
+    rm -f "$log"
+    echo "These indices can't be read now, so the install goes on without them:"
+    printf '    %s\n' "${apt_unreadable[@]}"
+}
+
+# apt-get install, removing nothing. When apt finds no solution that removes nothing, and an index
+# could not be read, it is tried again with the twins of each architecture held at the release
+# suite's version (twin_pins); when that fails too, it stops, naming the packages and the indices.
+# Options for apt-get (-t SUITE among them) come before the packages.
+apt_install() {
+    local apt=(apt-get install -y -q --no-remove -o Acquire::Retries=3) pins log
+    while [[ "${1:-}" == -* ]]; do
+        [ "$1" = -t ] && { apt+=("$1"); shift; }
+        apt+=("$1")
+        shift
+    done
+    log=$(mktemp)
+    if ! "${apt[@]}" -s "$@" >"$log" 2>&1 && [ ${#apt_unreadable[@]} -gt 0 ]; then
+        # In place of the machine's own preferences file for this run: it comes first.
+        pins=$(mktemp)
+        cat /etc/apt/preferences >"$pins" 2>/dev/null || true
+        twin_pins "$@" >>"$pins"
+        apt+=(-o "Dir::Etc::Preferences=$pins" --allow-downgrades)
+    fi
+    if "${apt[@]}" -s "$@" >"$log" 2>&1; then
+        local twin held=()
+        for twin in "${twins[@]}"; do
+            grep -q "^Inst ${twin%% *}[ :]" "$log" && held+=("$twin")
+        done
+        if [ ${#held[@]} -gt 0 ]; then
+            echo "Held at $(. /etc/os-release && echo "$VERSION_CODENAME")'s versions, as what can be read has no newer version for both architectures:"
+            printf '    %s\n' "${held[@]}"
+        fi
+    else
+        grep -E '^ |^E:' "$log" | tail -n 20 >&2
+        echo "These packages can't be installed from what the archive gives now: $*." >&2
+        [ ${#apt_unreadable[@]} -gt 0 ] &&
+            printf 'apt-get could not read: %s\n' "${apt_unreadable[@]}" >&2
+        rm -f "$log" ${pins:+"$pins"}
+        exit 1
+    fi
+    DEBIAN_FRONTEND=noninteractive "${apt[@]}" "$@"
+    rm -f "$log" ${pins:+"$pins"}
+}
+
+# Prints apt preferences that hold a package's installed twin and its i386 one at the release
+# suite's version (the codename in /etc/os-release), for each twin that must match (Multi-Arch:
+# same) but whose candidates differ, as when the native index of a suite reads and its i386 one
+# doesn't. A whole source package is held, so that its other binaries, which want the same
+# version, can follow. Those twins, with their versions, are left in twins.
+twin_pins() {
+    local release native closure=() names=() package version sources=() source
+    twins=()
+    release=$(. /etc/os-release && echo "$VERSION_CODENAME")
+    native=$(dpkg --print-architecture)
+    # The i386 packages that the install may bring in: Depends and Recommends, recursively.
+    mapfile -t closure < <(apt-cache depends --recurse --no-suggests --no-conflicts --no-breaks \
+        --no-replaces --no-enhances "$@" 2>/dev/null | sed -n 's/^\([^ <][^ ]*\):i386$/\1/p' | sort -u)
+    # Of those, the twins installed for the native architecture.
+    mapfile -t names < <(dpkg-query -W -f='${Package} ${Architecture} ${Multi-Arch} ${db:Status-Status}\n' \
+        "${closure[@]}" 2>/dev/null | awk -v native="$native" '$2 == native && $3 == "same" && $4 == "installed" { print $1 }')
+    [ ${#names[@]} -gt 0 ] || return 0
+    declare -A candidate
+    while read -r package version; do
+        candidate[$package]=$version
+    done < <(apt-cache policy "${names[@]/%/:$native}" "${names[@]/%/:i386}" |
+        awk '/^[^ ]/ { name = $1; sub(/:$/, "", name); if (name !~ /:/) name = name ":'"$native"'" }
+             /^  Candidate:/ { print name, $2 }')
+    for package in "${names[@]}"; do
+        [ "${candidate[$package:$native]:-}" = "${candidate[$package:i386]:-}" ] && continue
+        twins+=("$package (${candidate[$package:i386]:-none} for both, not ${candidate[$package:$native]:-none} for $native)")
+        sources+=("$(dpkg-query -W -f='${source:Package}' "$package:$native")")
+    done
+    for source in $(printf '%s\n' "${sources[@]}" | sort -u); do
+        printf 'Package: src:%s\nPin: release n=%s\nPin-Priority: 1001\n\n' "$source" "$release"
+    done
 }
 
 # Whether this machine runs 32-bit x86 programs, tried on Wine's own 32-bit loader: some virtual
@@ -128,9 +242,8 @@ ensure_x86_programs() {
             echo "Adding bookworm-backports from $archive, for qemu-user 10"
             echo "deb $archive bookworm-backports main" >"$list"
         fi
-        apt-get update -q
-        DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
-            -t bookworm-backports qemu-user
+        apt_update
+        apt_install --no-install-recommends -t bookworm-backports qemu-user
     fi
     if [ ! -e "$binfmt/qemu-i386" ]; then
         # An i386 ELF executable or shared object; F: the kernel opens the emulator now, so it
