@@ -32,6 +32,9 @@ struct JavaHomeChoice {
     // run names the javaw.exe it could not start. Empty: none, so java.exe.
     std::wstring javaHomeDir;
     modRegAccess::RegistryView javaHomeView = modRegAccess::RegistryView::Bits32; // its view
+
+    // Whether the home taken holds bin\javaw.exe.
+    bool JavawThere() const { return !views.empty() && views.back().verdict == HomeVerdict::Taken; }
 };
 
 // Asks the registry views in their order and stops at the first home that holds bin\javaw.exe: a

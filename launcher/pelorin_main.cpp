@@ -47,15 +47,21 @@ void ShowUsage(Trace& trace) {
 }
 
 // Refuses a launch command longer than Windows starts, with advice that fits what made it so: the
-// arguments, or the Java home or application folder in parts alone.
-void CheckLength(const std::wstring& launchCommand, const RuntimeParts& parts) {
+// arguments, or the Java home or application folder in parts alone; or, given the reading whose
+// short names are in it, those names, as the command line of givenLength was within bounds.
+void CheckLength(const std::wstring& launchCommand, const RuntimeParts& parts,
+                 const RuntimeReading* reading = nullptr, std::size_t givenLength = 0) {
     if (launchCommand.size() <= MaxCommandLineLength) {
         return;
     }
     const bool folders = launchCommand.size() - parts.argLine.size() > MaxCommandLineLength;
     const bool javaHome = parts.runtime.size() >= parts.executableDir.size();
     const std::wstring advice =
-        !folders   ? L"Open the data file from a shorter path, or pass fewer arguments."
+        reading ? L"It was " + DecimalText(givenLength) + L" characters until the short names " +
+                      L"went in for what code page " + DecimalText(reading->codePage) +
+                      L" lacks: pass fewer arguments, or rename the files with characters of " +
+                      L"that code page."
+        : !folders ? L"Open the data file from a shorter path, or pass fewer arguments."
         : javaHome ? L"The Java runtime's folder alone makes it too long: reinstall the Java "
                      L"runtime in a folder with a shorter path."
                    : L"The application's folder alone makes it too long: reinstall the "
@@ -91,10 +97,12 @@ std::wstring FindJavaExe(const std::wstring& executableDir, const std::wstring& 
 // ComposeLaunchCommand build, started as javaw.exe under the Java home or, without one, as the
 // java.exe found; where the ANSI runtime would read a part of it otherwise, the same built from
 // the parts' short names. Throws Failure when no launch can be started.
-Launch DecideLaunch(const std::wstring& javawPrefix, const std::wstring& javaHomeDir,
+Launch DecideLaunch(const std::wstring& javawPrefix, const JavaHomeChoice& javaHome,
                     const std::wstring& executableDir, const std::wstring& argLine, Trace& trace) {
+    const std::wstring& javaHomeDir = javaHome.javaHomeDir;
     const bool javaExe = !HasJavaHome(javaHomeDir);
-    RuntimeParts parts{javaHomeDir, executableDir, NormaliseArguments(argLine)};
+    RuntimeParts parts{javaHomeDir, executableDir, NormaliseArguments(argLine),
+                       javaExe || javaHome.JavawThere()};
     std::wstring launchCommand = ComposeLaunchCommand(javawPrefix, MakeJarArgument(executableDir),
                                                       parts.argLine, javaHomeDir);
     CheckLength(launchCommand, parts);
@@ -112,9 +120,11 @@ Launch DecideLaunch(const std::wstring& javawPrefix, const std::wstring& javaHom
     const RuntimeParts& readable = reading.parts;
     const std::wstring& home = javaExe ? javaHomeDir : readable.runtime;
     if (!reading.changed.empty()) {
+        const std::size_t givenLength = launchCommand.size();
         launchCommand = ComposeLaunchCommand(
             MakeJavawPrefix(home), MakeJarArgument(readable.executableDir), readable.argLine, home);
-        CheckLength(launchCommand, {home, readable.executableDir, readable.argLine});
+        CheckLength(launchCommand, {home, readable.executableDir, readable.argLine}, &reading,
+                    givenLength);
     }
     return {javaExe ? readable.runtime : JavawPath(home), launchCommand};
 }
@@ -164,7 +174,7 @@ std::optional<Launch> Main(Trace& trace) {
         return std::nullopt;
     }
 
-    const Launch launch = DecideLaunch(javawPrefix, javaHomeDir, executableDir, argLine, trace);
+    const Launch launch = DecideLaunch(javawPrefix, javaHome, executableDir, argLine, trace);
     Start(launch, trace);
     return launch;
 }

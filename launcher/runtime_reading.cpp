@@ -65,8 +65,9 @@ std::wstring PartName(const ChangedPart& part) {
 }
 
 const ChangedPart* RuntimeReading::Refused() const {
-    const auto refused = std::find_if(changed.begin(), changed.end(),
-                                      [](const ChangedPart& c) { return c.replacement.empty(); });
+    const auto refused = std::find_if(changed.begin(), changed.end(), [](const ChangedPart& c) {
+        return c.replacement.empty() && !c.absent;
+    });
     return refused == changed.end() ? nullptr : &*refused;
 }
 
@@ -76,7 +77,10 @@ RuntimeReading ReadingForAnsiRuntime(const RuntimeParts& parts) {
         reading.changed.push_back({part, argument, text, Lacking(text), NameThatReadsBack(text)});
         return reading.changed.back().replacement;
     };
-    if (!ReadsBack(parts.runtime)) {
+    if (!ReadsBack(parts.runtime) && !parts.runtimeThere) {
+        reading.changed.push_back(
+            {RuntimePart::Runtime, 0, parts.runtime, Lacking(parts.runtime), {}, true});
+    } else if (!ReadsBack(parts.runtime)) {
         reading.parts.runtime = change(RuntimePart::Runtime, 0, parts.runtime);
     }
     if (!ReadsBack(parts.executableDir)) {

@@ -18,6 +18,10 @@ struct RuntimeParts {
     std::wstring runtime;       // the Java home, or without one the java.exe found
     std::wstring executableDir; // the folder of Virelt.jar
     std::wstring argLine;       // the normalised argument string
+    // Whether the program the runtime part leads to is there. One that is not, such as a runtime
+    // uninstalled since, goes as the registry names it: Windows can't start it by any name, and
+    // its report then names the file the registry led to.
+    bool runtimeThere = true;
 };
 
 enum class RuntimePart { Runtime, InstallFolder, Argument };
@@ -29,6 +33,7 @@ struct ChangedPart {
     std::wstring text;        // the path, or the argument's value, as the user or installer gave it
     std::wstring lacking;     // the characters of text that the code page lacks, each once
     std::wstring replacement; // the same file by a name that reads back exactly; empty: none
+    bool absent = false;      // the runtime is not there, so it goes as it is
 };
 
 // The part as reports and the trace name it: argument 2, the Java runtime's path, the

@@ -82,12 +82,21 @@ void TraceRuntimeReading(Trace& trace, const RuntimeReading& reading) {
     const std::wstring page = L"code page " + DecimalText(reading.codePage);
     trace.Line(L"the Java runtime reads its command line in ", page,
                reading.changed.empty() ? L", which holds every part of it" : L"");
-    for (const ChangedPart& part : reading.changed) {
+    // The first few, so that thousands of arguments make no thousands of lines.
+    constexpr std::size_t listed = 8;
+    const auto& changed = reading.changed;
+    for (std::size_t at = 0; at < std::min(changed.size(), listed); ++at) {
+        const ChangedPart& part = changed[at];
         trace.Line(page, L" lacks ", NamedCharacters(part.lacking), L" of ", PartName(part), L" [",
                    part.text,
-                   part.replacement.empty()
+                   part.absent ? L"]: it is not there, so it goes as the registry names it"
+                   : part.replacement.empty()
                        ? L"]: no other name of it reads back the same, so nothing is started"
                        : L"]: it goes as [" + part.replacement + L"]");
+    }
+    if (changed.size() > listed) {
+        trace.Line(L"and ", DecimalText(changed.size() - listed), L" more parts that ", page,
+                   L" lacks");
     }
 }
 
@@ -102,14 +111,13 @@ void TraceJavaHome(Trace& trace, const JavaHomeChoice& choice) {
                                   : L", 64-bit view: ";
         trace.Line(L"registry: HKEY_LOCAL_MACHINE\\", choice.keyPath, view, TraceText(answer));
     }
-    const bool taken = !choice.views.empty() && choice.views.back().verdict == HomeVerdict::Taken;
     const wchar_t* from = choice.oneView ? L", from the one view of a 32-bit Windows"
                           : choice.javaHomeView == modRegAccess::RegistryView::Bits32
                               ? L", from the 32-bit view"
                               : L", from the 64-bit view";
     if (choice.javaHomeDir.empty()) {
         trace.Line(L"Java home: none, so java.exe");
-    } else if (taken) {
+    } else if (choice.JavawThere()) {
         trace.Line(L"Java home: ", choice.javaHomeDir, from);
     } else {
         trace.Line(L"Java home: ", choice.javaHomeDir, L", the first whole path", from,

@@ -257,6 +257,15 @@ TEST_F(MainSequence, GivesTheRuntimeOnlyWhatReadsBackInItsCodePage) {
          },
          L"x",
          {}},
+        {"a Java home an uninstall left behind, by the name the registry gives",
+         [](Machine& m) { SetJavaHome(m.registry32, L"REG_SZ", L"C:\\Łava"); }, L"x",
+         Primary(L"C:\\Łava", L" -e x")},
+        {"a Java home gone from a folder that is there with a short name",
+         [](Machine& m) {
+             SetJavaHome(m.registry32, L"REG_SZ", L"C:\\Łava gone\\sub");
+             m.shortPaths[L"C:\\Łava gone\\"] = L"C:\\LAVAGO~1\\";
+         },
+         L"x", Primary(L"C:\\Łava gone\\sub", L" -e x")},
         {"the install folder by its short name",
          [](Machine& m) {
              m.executablePath = L"C:\\Łukasz\\Pelorin.exe";
@@ -372,6 +381,17 @@ TEST_F(MainSequence, EachFailureReportsAndStartsNothing) {
           L"(U+1F601) "
           L"of argument 2",
           L"Rename the file", L"\"Use Unicode UTF-8 for worldwide language support\")."}},
+        {"a short name that makes the command line too long",
+         [](Machine& m) {
+             m.ansiLacks = {{L'ā', L'a'}};
+             m.shortPaths[L"ā"] = L"C:\\" + std::wstring(33000, L'a');
+         },
+         L"ā",
+         4,
+         {std::to_wstring((Javaw + JarArgument + L" -e C:\\").size() + 33000) + L" characters",
+          L"It was " + std::to_wstring((Javaw + JarArgument + L" -e ā").size()) +
+              L" characters until the short names went in for what code page 1252 lacks: pass "
+              L"fewer arguments, or rename the files with characters of that code page."}},
         {"a Java home too long for any command line",
          [](Machine& m) {
              SetJavaHome(m.registry32, L"REG_SZ", L"C:\\" + std::wstring(33000, L'j'));
@@ -472,7 +492,12 @@ TEST_F(MainSequence, TraceTellsWhenStandardOutputDidNotTakeTheUsageText) {
 
 // Each outcome a step can have, as the trace tells it.
 TEST_F(MainSequence, TraceNamesEachOutcome) {
-    const std::pair<std::function<void(Machine&)>, const wchar_t*> cases[] = {
+    struct TraceCase {
+        std::function<void(Machine&)> arrange;
+        const wchar_t* line;
+        std::wstring arguments = L"report.dat";
+    };
+    const TraceCase cases[] = {
         {[](Machine& m) { SetJavaHome(m.registry32, L"REG_DWORD", L"x"); },
          L", 32-bit view: JavaHome is of type REG_DWORD, not REG_SZ"},
         {[](Machine& m) { SetJavaHome(m.registry32, L"REG_SZ", L"jre"); },
@@ -517,12 +542,22 @@ TEST_F(MainSequence, TraceNamesEachOutcome) {
          },
          L"lacks J (U+004A) of the Java runtime's path [C:\\Java\\jre]: no other name of it reads "
          L"back the same, so nothing is started\r\n"},
+        {[](Machine& m) {
+             SetJavaHome(m.registry32, L"REG_SZ", L"C:\\Łava");
+             m.ansiLacks = {{L'Ł', L'L'}};
+         },
+         L"lacks Ł (U+0141) of the Java runtime's path [C:\\Łava]: it is not there, so it goes as "
+         L"the registry names it\r\n"},
+        {[](Machine& m) {
+             m.ansiLacks = {{L'ā', L'a'}};
+         },
+         L"  and 2 more parts that code page 1252 lacks\r\n", L"-v ā ā ā ā ā ā ā ā ā ā"},
     };
-    for (const auto& [arrange, line] : cases) {
+    for (const auto& [arrange, line, arguments] : cases) {
         Fresh();
         arrange(machine());
         machine().environment[L"PELORIN_TRACE"] = L"C:\\trace.txt";
-        Run(L"report.dat");
+        Run(arguments);
         const std::wstring trace = platform::Utf8ToWide(machine().files[L"C:\\trace.txt"]);
         EXPECT_TRUE(
             trace.starts_with(L"Pelorin 1.00 trace, 2026-01-07 09:05:03.042, process 4241"));

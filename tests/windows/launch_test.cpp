@@ -362,6 +362,11 @@ TEST_F(LaunchTest, TheRuntimesAnsiReadingNamesTheSameFilesOrNothingStarts) {
 }
 
 TEST_F(LaunchTest, EachFailureShowsAReportEndsWithItsStatusAndStartsNothing) {
+    // A runtime uninstalled since goes by the name the registry gives, which the report names.
+    const auto goneHome = [&](const fs::path& javaHome) {
+        home = javaHome;
+        SetJavaHomeInUnicode(std::wstring(key->path().begin(), key->path().end()), home);
+    };
     struct FailureCase {
         const char* name;
         std::function<void()> arrange;
@@ -394,6 +399,15 @@ TEST_F(LaunchTest, EachFailureShowsAReportEndsWithItsStatusAndStartsNothing) {
              return std::vector<std::wstring>{L"Cannot start process", Primary(L" -e report.dat"),
                                               L"CreateProcessW"};
          }},
+        {"a Java home gone, its name outside the code page",
+         [&] { goneHome(root / L"J\u014Dva" / "jre"); }, 4,
+         [&] { return std::vector<std::wstring>{Primary(L" -e report.dat")}; }},
+        {"a Java home gone from a folder outside the code page",
+         [&] {
+             fs::create_directories(root / L"J\u0101va gone");
+             goneHome(root / L"J\u0101va gone" / "sub");
+         },
+         4, [&] { return std::vector<std::wstring>{Primary(L" -e report.dat")}; }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
