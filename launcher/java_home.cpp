@@ -12,7 +12,7 @@ JavaHomeChoice ChooseJavaHome(const std::wstring& runtimeKeyPath) {
         if (choice.oneView && view != modRegAccess::RegistryViews[0]) {
             break;
         }
-        auto read = modRegAccess::ReadRegistryString(modRegAccess::HKEY_LOCAL_MACHINE_ROOT,
+        auto read = modRegAccess::ReadRegistryString(platform::RootKey::LocalMachine,
                                                      choice.keyPath, L"JavaHome", view);
         HomeVerdict verdict = HomeVerdict::NoValue;
         if (read.value && !IsUsableJavaHome(*read.value)) {

@@ -15,8 +15,6 @@
 namespace PelorinMain {
 namespace {
 
-constexpr int SW_SHOWNORMAL_STATE = 1;
-
 std::optional<std::wstring> ReadRuntimeKeyPath(const std::wstring& executableDir, Trace& trace) {
     const std::wstring path = executableDir + L"\\JRE.pelorin";
     trace.Line(L"pointer file: ", path);
@@ -137,8 +135,8 @@ void Start(const Launch& launch, Trace& trace) {
     }
     trace.Write(); // a run that dies inside the start leaves the steps that led to it
     try {
-        const std::uint32_t processId =
-            platform::LaunchProcess(launch.program, launch.commandLine, SW_SHOWNORMAL_STATE);
+        const std::uint32_t processId = platform::LaunchProcess(launch.program, launch.commandLine,
+                                                                platform::ShowState::Normal);
         if (trace) {
             trace.Line(L"started: process ", DecimalText(processId));
         }

@@ -3,6 +3,7 @@
 #include "launcher/failure_report.h"
 #include "launcher/text.h"
 #include "platform/platform.h"
+#include "text/decoding.h"
 
 namespace {
 

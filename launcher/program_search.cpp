@@ -55,8 +55,7 @@ bool NamesProgram(std::wstring_view run, const std::wstring& programPath) {
     // Windows takes a program name of at most MAX_PATH characters from a command line, and no
     // other spelling of a path is that much longer than the path: a longer run is passed over at
     // once, so that a scan of every run of a long line costs time in proportion to the line.
-    constexpr std::size_t MaxPath = 260;
-    if (run.empty() || run.size() > programPath.size() + MaxPath) {
+    if (run.empty() || run.size() > programPath.size() + platform::MaxPath()) {
         return false;
     }
     std::wstring name(run);

@@ -1,4 +1,4 @@
-// Text conversions and the forms in which reports and the trace show text.
+// The forms in which reports and the trace show text.
 #pragma once
 
 #include <cstdint>
@@ -7,9 +7,6 @@
 
 // The text with blanks (only U+0020) removed from both ends.
 std::wstring TrimBlanks(std::wstring_view text);
-
-// UTF-16 bytes, little- or big-endian, as wide text; an odd last byte is left out.
-std::wstring Utf16ToWide(std::string_view bytes, bool bigEndian);
 
 // A number in decimal digits, for reports.
 std::wstring DecimalText(std::uint64_t number);

@@ -81,6 +81,9 @@ bool SameIgnoringCase(std::wstring_view a, std::wstring_view b);
 // The value of an environment variable; empty when it is not set.
 std::wstring EnvironmentVariable(const std::wstring& name);
 
+// The longest path, in characters, that the system takes as a program's name on a command line.
+std::size_t MaxPath();
+
 // The running process's identifier.
 std::uint32_t ProcessId();
 
@@ -118,19 +121,25 @@ struct RegistryAnswer {
     std::string data;       // of a value: its bytes as stored
 };
 
-// Reads the value named valueName of the key at keyPath below rootKey, one of the system's
-// predefined keys, in the given view, with read access only. A key path or name is taken up to
+// The system's predefined registry keys that the program reads below.
+enum class RootKey { LocalMachine };
+
+// Reads the value named valueName of the key at keyPath below rootKey, in the given view, with
+// read access only. A key path or name is taken up to
 // its first NUL. A value that changes size while it is read is read again. Never throws a
 // SystemError: a registry that can't be reached has no key.
-RegistryAnswer ReadRegistryValue(std::uint32_t rootKey, const std::wstring& keyPath,
+RegistryAnswer ReadRegistryValue(RootKey rootKey, const std::wstring& keyPath,
                                  const std::wstring& valueName, RegistryView view);
+
+// How a started program is to show its first window.
+enum class ShowState { Normal };
 
 // Starts a process from one complete command line with the given window show state, and returns
 // its identifier without waiting. The program started is applicationPath when given; when it is
 // empty, the command line's first token, found the platform's usual way. The command line is
 // passed on as it stands either way.
 std::uint32_t LaunchProcess(const std::wstring& applicationPath, const std::wstring& commandLine,
-                            int showState);
+                            ShowState showState);
 
 // A window of the program's own, described in twips (1/1440 inch) so that it looks the same at
 // every DPI; the platform converts with the window's DPI.

@@ -1,12 +1,12 @@
 #include "registry/registry.h"
 
-#include "launcher/text.h"
+#include "text/decoding.h"
 
 #include <algorithm>
 
 namespace modRegAccess {
 
-RegistryRead ReadRegistryString(std::uint32_t rootKey, const std::wstring& keyPath,
+RegistryRead ReadRegistryString(platform::RootKey rootKey, const std::wstring& keyPath,
                                 const std::wstring& valueName, RegistryView view) {
     using Outcome = RegistryRead::Outcome;
     const platform::RegistryAnswer answer =

@@ -9,8 +9,6 @@
 
 namespace modRegAccess {
 
-inline constexpr std::uint32_t HKEY_LOCAL_MACHINE_ROOT = 0x80000002;
-
 // The views are asked in this order: 32-bit installers and runtimes register in the 32-bit view.
 using RegistryView = platform::RegistryView;
 inline constexpr RegistryView RegistryViews[] = {RegistryView::Bits32, RegistryView::Bits64};
@@ -27,7 +25,7 @@ struct RegistryRead {
 // The string held by a REG_SZ value, cut before its first NUL; no value for every registry
 // problem (missing key or value, refused access, any other type). Read through the wide API, so
 // that the text is what the installer wrote, whatever the code page.
-RegistryRead ReadRegistryString(std::uint32_t rootKey, const std::wstring& keyPath,
+RegistryRead ReadRegistryString(platform::RootKey rootKey, const std::wstring& keyPath,
                                 const std::wstring& valueName, RegistryView view);
 
 } // namespace modRegAccess

@@ -156,9 +156,20 @@ const RegistryFunctions& Registry() {
     return functions;
 }
 
-HKEY ToHkey(std::uint32_t rootKey) {
-    // Predefined keys are 32-bit values sign-extended to the width of a handle.
-    return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(rootKey)));
+HKEY ToHkey(RootKey rootKey) {
+    switch (rootKey) {
+    case RootKey::LocalMachine:
+        break;
+    }
+    return HKEY_LOCAL_MACHINE;
+}
+
+WORD ToShowWindow(ShowState showState) {
+    switch (showState) {
+    case ShowState::Normal:
+        break;
+    }
+    return SW_SHOWNORMAL;
 }
 
 } // namespace
@@ -356,6 +367,10 @@ std::wstring EnvironmentVariable(const std::wstring& name) {
         });
 }
 
+std::size_t MaxPath() {
+    return MAX_PATH;
+}
+
 std::uint32_t ProcessId() {
     return GetCurrentProcessId();
 }
@@ -407,7 +422,7 @@ std::wstring WindowsDirectory() {
         });
 }
 
-RegistryAnswer ReadRegistryValue(std::uint32_t rootKey, const std::wstring& keyPath,
+RegistryAnswer ReadRegistryValue(RootKey rootKey, const std::wstring& keyPath,
                                  const std::wstring& valueName, RegistryView view) {
     using Outcome = RegistryAnswer::Outcome;
     const RegistryFunctions& registry = Registry();
@@ -461,13 +476,13 @@ private:
 } // namespace
 
 std::uint32_t LaunchProcess(const std::wstring& applicationPath, const std::wstring& commandLine,
-                            int showState) {
+                            ShowState showState) {
     const std::wstring program = win32::NativePath(applicationPath);
     std::wstring writableCommandLine = commandLine; // CreateProcessW may write into it
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = static_cast<WORD>(showState);
+    startup.wShowWindow = ToShowWindow(showState);
     PROCESS_INFORMATION process{};
     // The environment and the current directory are inherited: a data file named on the command
     // line is often relative to the directory the user opened it from.

@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     memory_platform::Reset();
     memory_platform::TheMachine().registry64[L"SOFTWARE\\Key"][L"JavaHome"] = {typeName, stored};
     const auto read =
-        modRegAccess::ReadRegistryString(modRegAccess::HKEY_LOCAL_MACHINE_ROOT, L"SOFTWARE\\Key",
+        modRegAccess::ReadRegistryString(platform::RootKey::LocalMachine, L"SOFTWARE\\Key",
                                          L"JavaHome", modRegAccess::RegistryView::Bits64);
     Expect(read.value.has_value() == (typeName == L"REG_SZ"));
     Expect(read.value.has_value() == (read.outcome == modRegAccess::RegistryRead::Outcome::Value));

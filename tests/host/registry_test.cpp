@@ -91,7 +91,7 @@ TEST(ReadRegistryString, AnswersAStringOrNoValue) {
         SCOPED_TRACE(c.name);
         memory_platform::Reset();
         c.arrange(memory_platform::TheMachine());
-        const auto read = modRegAccess::ReadRegistryString(modRegAccess::HKEY_LOCAL_MACHINE_ROOT,
+        const auto read = modRegAccess::ReadRegistryString(platform::RootKey::LocalMachine,
                                                            KeyPath, L"JavaHome", c.view);
         EXPECT_EQ(read.value, c.expected);
         EXPECT_EQ(read.outcome, c.outcome);

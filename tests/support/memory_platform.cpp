@@ -181,6 +181,10 @@ std::wstring EnvironmentVariable(const std::wstring& name) {
     return value == TheMachine().environment.end() ? std::wstring() : value->second;
 }
 
+std::size_t MaxPath() {
+    return 260; // MAX_PATH
+}
+
 std::uint32_t ProcessId() {
     return 4241;
 }
@@ -211,7 +215,7 @@ std::wstring WindowsDirectory() {
     return TheMachine().windowsDirectory;
 }
 
-RegistryAnswer ReadRegistryValue(std::uint32_t rootKey, const std::wstring& keyPath,
+RegistryAnswer ReadRegistryValue(RootKey rootKey, const std::wstring& keyPath,
                                  const std::wstring& valueName, RegistryView view) {
     using memory_platform::ErrorFileNotFound;
     using Outcome = RegistryAnswer::Outcome;
@@ -222,7 +226,7 @@ RegistryAnswer ReadRegistryValue(std::uint32_t rootKey, const std::wstring& keyP
     const auto key = std::find_if(keys.begin(), keys.end(), [&](const auto& entry) {
         return memory_platform::SameKeyPath(entry.first, path);
     });
-    if (rootKey != modRegAccess::HKEY_LOCAL_MACHINE_ROOT || key == keys.end()) {
+    if (rootKey != RootKey::LocalMachine || key == keys.end()) {
         return {Outcome::NoKey, ErrorFileNotFound, {}, {}};
     }
     const auto value = key->second.find(valueName);
@@ -233,9 +237,11 @@ RegistryAnswer ReadRegistryValue(std::uint32_t rootKey, const std::wstring& keyP
 }
 
 std::uint32_t LaunchProcess(const std::wstring& applicationPath, const std::wstring& commandLine,
-                            int showState) {
+                            ShowState showState) {
     memory_platform::FailIfAsked(L"CreateProcessW");
-    TheMachine().started.push_back({applicationPath, commandLine, showState});
+    // As the real one passes it to Windows: SW_SHOWNORMAL.
+    const int shown = showState == ShowState::Normal ? 1 : 0;
+    TheMachine().started.push_back({applicationPath, commandLine, shown});
     return 4242;
 }
 

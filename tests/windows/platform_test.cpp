@@ -112,7 +112,7 @@ TEST(Win32Platform, ReadFileStartReadsAsFarAsAskedOrGivesTheSystemError) {
 TEST(Win32Platform, LaunchProcessOfAMissingProgramFails) {
     const std::wstring command = L"\"C:\\nowhere\\javaw.exe\" -jar \"C:\\x\\Virelt.jar\" ";
     try {
-        platform::LaunchProcess({}, command, SW_SHOWNORMAL);
+        platform::LaunchProcess({}, command, platform::ShowState::Normal);
         ADD_FAILURE() << "a missing program was started";
     } catch (const platform::SystemError& error) {
         EXPECT_EQ(error.call, L"CreateProcessW");
@@ -272,7 +272,7 @@ TEST(RegistryOnThisSystem, ReadsOnlyRegSzValues) {
         const std::string path = key.path() + "\\" + c.name;
         const auto view = c.view == KEY_WOW64_64KEY ? modRegAccess::RegistryView::Bits64
                                                     : modRegAccess::RegistryView::Bits32;
-        const auto read = modRegAccess::ReadRegistryString(modRegAccess::HKEY_LOCAL_MACHINE_ROOT,
+        const auto read = modRegAccess::ReadRegistryString(platform::RootKey::LocalMachine,
                                                            std::wstring(path.begin(), path.end()),
                                                            L"JavaHome", view);
         EXPECT_EQ(read.value, c.expected);
@@ -286,7 +286,7 @@ TEST(RegistryOnThisSystem, ReadsOnlyRegSzValues) {
               ERROR_SUCCESS);
     RegSetValueExW(created, L"JavaHome", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"C:\\Odd"), 13);
     RegCloseKey(created);
-    EXPECT_EQ(modRegAccess::ReadRegistryString(modRegAccess::HKEY_LOCAL_MACHINE_ROOT, odd,
+    EXPECT_EQ(modRegAccess::ReadRegistryString(platform::RootKey::LocalMachine, odd,
                                                L"JavaHome", modRegAccess::RegistryView::Bits32)
                   .value,
               L"C:\\Odd");
