@@ -3,7 +3,6 @@
 
 #include "platform/platform.h"
 
-#include <array>
 #include <string_view>
 
 namespace frmPelorin {
@@ -11,15 +10,16 @@ namespace frmPelorin {
 // Not 1 or 2: the dialog manager takes those for OK and Cancel, and maps Enter and Esc to them.
 enum ControlId : int { txtHelp = 100, Close = 101 };
 
-// The usage text, a line each, every one ended by CR LF when shown; the sixth holds the line end of
-// the empty line that sets the legend apart.
-inline constexpr std::array<std::wstring_view, 8> UsageLines = {
+// The usage text, a line each, every one ended by CR LF when shown; an empty line sets the legend
+// apart. The array is as long as its lines.
+inline constexpr std::wstring_view UsageLines[] = {
     L"Usage: Pelorin [-options] [datafile] [outputfile] ",
     L"where options include: ",
     L"-e datafile = Edit the datafile ",
     L"-v datafile = View the datafile ",
     L"-s datafile [outputfile] = Save the data file to browser or output file ",
-    L"-? = Help\r\n",
+    L"-? = Help",
+    L"",
     L"and datafile   = the file created using Pelorin",
     L"and outputfile = the html output file of the datafile",
 };

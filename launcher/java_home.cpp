@@ -15,7 +15,7 @@ JavaHomeChoice ChooseJavaHome(const std::wstring& runtimeKeyPath) {
         auto read = modRegAccess::ReadRegistryString(platform::RootKey::LocalMachine,
                                                      choice.keyPath, L"JavaHome", view);
         HomeVerdict verdict = HomeVerdict::NoValue;
-        if (read.value && !IsUsableJavaHome(*read.value)) {
+        if (read.value && !IsQuotableWholePath(*read.value)) {
             verdict = HomeVerdict::NotAWholePath;
         } else if (read.value) {
             verdict = platform::FileExists(JavawPath(*read.value)) ? HomeVerdict::Taken
@@ -23,15 +23,13 @@ JavaHomeChoice ChooseJavaHome(const std::wstring& runtimeKeyPath) {
         }
         choice.views.push_back({view, std::move(read), verdict});
         if (verdict == HomeVerdict::Taken) {
-            choice.javaHomeDir = *choice.views.back().read.value;
-            choice.javaHomeView = view;
+            choice.home = JavaHome{*choice.views.back().read.value, view, true};
             return choice;
         }
     }
     for (const auto& answer : choice.views) {
         if (answer.verdict == HomeVerdict::NoJavaw) {
-            choice.javaHomeDir = *answer.read.value;
-            choice.javaHomeView = answer.view;
+            choice.home = JavaHome{*answer.read.value, answer.view, false};
             break;
         }
     }

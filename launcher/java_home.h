@@ -4,6 +4,7 @@
 
 #include "registry/registry.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,15 @@ struct ViewAnswer {
     HomeVerdict verdict;
 };
 
+// The Java home a run starts javaw.exe under.
+struct JavaHome {
+    std::wstring dir;
+    modRegAccess::RegistryView view; // the registry view it came from
+    // Whether it holds bin\javaw.exe. When no view's home does, the first whole path is taken all
+    // the same, so that the run names the javaw.exe it could not start.
+    bool javawThere = true;
+};
+
 // Each view asked, what it answered and what was made of it, and the home chosen.
 struct JavaHomeChoice {
     // The key path as the registry takes it: up to its first NUL.
@@ -28,13 +38,8 @@ struct JavaHomeChoice {
     // A 32-bit Windows has one view, asked once.
     bool oneView = false;
     std::vector<ViewAnswer> views;
-    // The home taken; when no view's home holds bin\javaw.exe, the first whole path, so that the
-    // run names the javaw.exe it could not start. Empty: none, so java.exe.
-    std::wstring javaHomeDir;
-    modRegAccess::RegistryView javaHomeView = modRegAccess::RegistryView::Bits32; // its view
-
-    // Whether the home taken holds bin\javaw.exe.
-    bool JavawThere() const { return !views.empty() && views.back().verdict == HomeVerdict::Taken; }
+    // The home taken, or none, and so the java.exe fallback.
+    std::optional<JavaHome> home;
 };
 
 // Asks the registry views in their order and stops at the first home that holds bin\javaw.exe: a

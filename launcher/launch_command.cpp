@@ -32,13 +32,9 @@ std::wstring NormaliseArguments(const std::wstring& argLine) {
     return L" -e " + argLine;
 }
 
-bool HasJavaHome(const std::wstring& javaHomeDir) {
-    return !TrimBlanks(javaHomeDir).empty();
-}
-
 std::wstring ComposeLaunchCommand(const std::wstring& javawPrefix, const std::wstring& jarArgument,
                                   const std::wstring& argLine, const std::wstring& javaHomeDir) {
-    if (!HasJavaHome(javaHomeDir)) {
+    if (TrimBlanks(javaHomeDir).empty()) {
         return L"java.exe -jar " + jarArgument + argLine;
     }
     return javawPrefix + L"-jar " + jarArgument + argLine;

@@ -1,4 +1,4 @@
-// The four functions that build the launch command, and the path of javaw.exe they name.
+// The functions that build the launch command, and the path of javaw.exe it names.
 #pragma once
 
 #include <string>
@@ -16,10 +16,7 @@ std::wstring MakeJarArgument(const std::wstring& executableDir);
 // one of the application's options -p, -s, -v or -e gets " -e " in front. Empty stays empty.
 std::wstring NormaliseArguments(const std::wstring& argLine);
 
-// Whether a Java home is known: it is not empty or blanks only.
-bool HasJavaHome(const std::wstring& javaHomeDir);
-
 // The whole launch command: javaw.exe under the Java home, or java.exe from the search path when
-// none is known.
+// none is known (the Java home is empty or blanks only).
 std::wstring ComposeLaunchCommand(const std::wstring& javawPrefix, const std::wstring& jarArgument,
                                   const std::wstring& argLine, const std::wstring& javaHomeDir);

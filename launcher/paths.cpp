@@ -43,10 +43,10 @@ bool IsAbsolutePath(std::wstring_view path) {
            UncParts(path).has_value();
 }
 
-bool IsUsableJavaHome(std::wstring_view javaHomeDir) {
-    return IsAbsolutePath(javaHomeDir) &&
-           std::none_of(javaHomeDir.begin(), javaHomeDir.end(),
-                        [](wchar_t c) { return c == L'"' || c < L' ' || c == L'\x7F'; });
+bool IsQuotableWholePath(std::wstring_view path) {
+    return IsAbsolutePath(path) && std::none_of(path.begin(), path.end(), [](wchar_t c) {
+               return c == L'"' || c < L' ' || c == L'\x7F';
+           });
 }
 
 namespace {
@@ -83,7 +83,7 @@ std::wstring TraceFilePath(std::wstring_view value) {
         variable = variable.substr(1, variable.size() - 2);
     }
     // A colon after the drive's names a device (COM1:) or a stream of a file (x.log:s).
-    if (!IsUsableJavaHome(variable) || variable.find(L':', 2) != std::wstring_view::npos) {
+    if (!IsQuotableWholePath(variable) || variable.find(L':', 2) != std::wstring_view::npos) {
         return {};
     }
     // \\.\ and \\?\ are the device forms; a share's pipes and mailslots are no files.

@@ -13,11 +13,11 @@ std::wstring DirectoryOf(std::wstring_view path);
 // against the current drive or directory, or names no place at all.
 bool IsAbsolutePath(std::wstring_view path);
 
-// Whether a JavaHome value can name the runtime's folder: an absolute path without a double quote
-// or a control character (U+0000 to U+001F, U+007F). No Windows path holds them; a quote in the
-// quoted program path would end it early, and a line end would make the path, and its report,
-// another.
-bool IsUsableJavaHome(std::wstring_view javaHomeDir);
+// Whether a path is whole and can stand in quotes on a command line or in a report: an absolute
+// path without a double quote or a control character (U+0000 to U+001F, U+007F). No Windows path
+// holds them; a quote in the quoted program path would end it early, and a line end would make
+// the path, and its report, another. A JavaHome value and the trace's path must be such paths.
+bool IsQuotableWholePath(std::wstring_view path);
 
 // The file that PELORIN_TRACE names, when a trace may be written there; empty otherwise: a whole
 // path that names no device, by the rules of "When the application does not start" in the

@@ -91,21 +91,28 @@ std::wstring FindJavaExe(const std::wstring& executableDir, const std::wstring& 
                   L"Install a Java runtime, or reinstall the application.");
 }
 
+// The launch of one shape or the other, from the parts: javaw.exe under the Java home, or, with
+// none, the java.exe found. ComposeLaunchCommand builds either by the Java home it is given; the
+// prefix serves only the first.
+Launch LaunchOf(bool javaHome, const RuntimeParts& parts, const std::wstring& javawPrefix) {
+    const std::wstring home = javaHome ? parts.runtime : std::wstring();
+    return {javaHome ? JavawPath(home) : parts.runtime,
+            ComposeLaunchCommand(javawPrefix, MakeJarArgument(parts.executableDir), parts.argLine,
+                                 home)};
+}
+
 // The launch, decided in one place: the command that MakeJarArgument, NormaliseArguments and
-// ComposeLaunchCommand build, started as javaw.exe under the Java home or, without one, as the
-// java.exe found; where the ANSI runtime would read a part of it otherwise, the same built from
-// the parts' short names. Throws Failure when no launch can be started.
-Launch DecideLaunch(const std::wstring& javawPrefix, const JavaHomeChoice& javaHome,
+// ComposeLaunchCommand build for the Java home chosen, or without one for the java.exe found;
+// where the ANSI runtime would read a part of it otherwise, the same built from the parts' short
+// names. Throws Failure when no launch can be started.
+Launch DecideLaunch(const std::wstring& javawPrefix, const std::optional<JavaHome>& home,
                     const std::wstring& executableDir, const std::wstring& argLine, Trace& trace) {
-    const std::wstring& javaHomeDir = javaHome.javaHomeDir;
-    const bool javaExe = !HasJavaHome(javaHomeDir);
-    RuntimeParts parts{javaHomeDir, executableDir, NormaliseArguments(argLine),
-                       javaExe || javaHome.JavawThere()};
-    std::wstring launchCommand = ComposeLaunchCommand(javawPrefix, MakeJarArgument(executableDir),
-                                                      parts.argLine, javaHomeDir);
-    CheckLength(launchCommand, parts);
-    if (javaExe) {
-        parts.runtime = FindJavaExe(executableDir, launchCommand, trace);
+    RuntimeParts parts{home ? home->dir : std::wstring(), executableDir,
+                       NormaliseArguments(argLine), !home || home->javawThere};
+    Launch launch = LaunchOf(home.has_value(), parts, javawPrefix);
+    CheckLength(launch.commandLine, parts);
+    if (!home) {
+        parts.runtime = launch.program = FindJavaExe(executableDir, launch.commandLine, trace);
     }
 
     // What the ANSI runtime would read otherwise goes by another name of the same file.
@@ -115,16 +122,13 @@ Launch DecideLaunch(const std::wstring& javawPrefix, const JavaHomeChoice& javaH
         throw Failure(FailureKind::NotInCodePage, refused->text, std::nullopt,
                       NotInCodePageReason(*refused, reading.codePage));
     }
-    const RuntimeParts& readable = reading.parts;
-    const std::wstring& home = javaExe ? javaHomeDir : readable.runtime;
-    if (!reading.changed.empty()) {
-        const std::size_t givenLength = launchCommand.size();
-        launchCommand = ComposeLaunchCommand(
-            MakeJavawPrefix(home), MakeJarArgument(readable.executableDir), readable.argLine, home);
-        CheckLength(launchCommand, {home, readable.executableDir, readable.argLine}, &reading,
-                    givenLength);
+    if (reading.changed.empty()) {
+        return launch;
     }
-    return {javaExe ? readable.runtime : JavawPath(home), launchCommand};
+    const std::size_t givenLength = launch.commandLine.size();
+    launch = LaunchOf(home.has_value(), reading.parts, MakeJavawPrefix(reading.parts.runtime));
+    CheckLength(launch.commandLine, reading.parts, &reading, givenLength);
+    return launch;
 }
 
 void Start(const Launch& launch, Trace& trace) {
@@ -163,7 +167,7 @@ std::optional<Launch> Main(Trace& trace) {
     const JavaHomeChoice javaHome =
         runtimeKeyPath ? ChooseJavaHome(*runtimeKeyPath) : JavaHomeChoice{};
     TraceJavaHome(trace, javaHome);
-    const std::wstring javaHomeDir = javaHome.javaHomeDir;
+    const std::wstring javaHomeDir = javaHome.home ? javaHome.home->dir : std::wstring();
     const std::wstring javawPrefix = MakeJavawPrefix(javaHomeDir);
 
     // The pointer file is read, and must be readable, before a help request is honoured.
@@ -172,7 +176,7 @@ std::optional<Launch> Main(Trace& trace) {
         return std::nullopt;
     }
 
-    const Launch launch = DecideLaunch(javawPrefix, javaHome, executableDir, argLine, trace);
+    const Launch launch = DecideLaunch(javawPrefix, javaHome.home, executableDir, argLine, trace);
     Start(launch, trace);
     return launch;
 }

@@ -33,5 +33,5 @@ struct RuntimePointer {
 };
 
 // Reads the pointer file at path, at most its first MaxPointerFileBytes and one byte more. Throws
-// Failure: FileNotFound when it can't be read, InputPastEndOfFile when it holds no item.
+// Failure: PointerFileNotFound when it can't be read, PointerFileEmpty when it holds no item.
 RuntimePointer ReadRuntimePointer(const std::wstring& path);

@@ -111,16 +111,18 @@ void TraceJavaHome(Trace& trace, const JavaHomeChoice& choice) {
                                   : L", 64-bit view: ";
         trace.Line(L"registry: HKEY_LOCAL_MACHINE\\", choice.keyPath, view, TraceText(answer));
     }
+    if (!choice.home) {
+        trace.Line(L"Java home: none, so java.exe");
+        return;
+    }
     const wchar_t* from = choice.oneView ? L", from the one view of a 32-bit Windows"
-                          : choice.javaHomeView == modRegAccess::RegistryView::Bits32
+                          : choice.home->view == modRegAccess::RegistryView::Bits32
                               ? L", from the 32-bit view"
                               : L", from the 64-bit view";
-    if (choice.javaHomeDir.empty()) {
-        trace.Line(L"Java home: none, so java.exe");
-    } else if (choice.JavawThere()) {
-        trace.Line(L"Java home: ", choice.javaHomeDir, from);
+    if (choice.home->javawThere) {
+        trace.Line(L"Java home: ", choice.home->dir, from);
     } else {
-        trace.Line(L"Java home: ", choice.javaHomeDir, L", the first whole path", from,
+        trace.Line(L"Java home: ", choice.home->dir, L", the first whole path", from,
                    L", though no view's home holds bin\\javaw.exe");
     }
 }

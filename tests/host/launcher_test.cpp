@@ -111,7 +111,7 @@ TEST(DirectoryOf, EverythingBeforeTheLastBackslash) {
 }
 
 // Which values can name the Java runtime's folder.
-TEST(IsUsableJavaHome, OnlyAWholeFolderPathWithoutAQuote) {
+TEST(IsQuotableWholePath, OnlyAWholeFolderPathWithoutAQuote) {
     const std::pair<const wchar_t*, bool> cases[] = {
         {L"C:\\Java\\jre ", true},
         {L"\\\\server\\share\\jre", true},
@@ -147,7 +147,7 @@ TEST(IsUsableJavaHome, OnlyAWholeFolderPathWithoutAQuote) {
         {L"C:\\Java jre", true},
     };
     for (const auto& [javaHome, usable] : cases) {
-        EXPECT_EQ(IsUsableJavaHome(javaHome), usable) << javaHome;
+        EXPECT_EQ(IsQuotableWholePath(javaHome), usable) << javaHome;
     }
 }
 

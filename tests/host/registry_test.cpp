@@ -91,8 +91,8 @@ TEST(ReadRegistryString, AnswersAStringOrNoValue) {
         SCOPED_TRACE(c.name);
         memory_platform::Reset();
         c.arrange(memory_platform::TheMachine());
-        const auto read = modRegAccess::ReadRegistryString(platform::RootKey::LocalMachine,
-                                                           KeyPath, L"JavaHome", c.view);
+        const auto read = modRegAccess::ReadRegistryString(platform::RootKey::LocalMachine, KeyPath,
+                                                           L"JavaHome", c.view);
         EXPECT_EQ(read.value, c.expected);
         EXPECT_EQ(read.outcome, c.outcome);
         EXPECT_EQ(read.typeName, c.typeName);
