@@ -7,11 +7,9 @@
 JavaHomeChoice ChooseJavaHome(const std::wstring& runtimeKeyPath) {
     JavaHomeChoice choice;
     choice.keyPath = runtimeKeyPath.substr(0, runtimeKeyPath.find(L'\0'));
-    choice.oneView = !platform::RegistryHasTwoViews();
-    for (const auto view : modRegAccess::RegistryViews) {
-        if (choice.oneView && view != modRegAccess::RegistryViews[0]) {
-            break;
-        }
+    const std::vector<modRegAccess::RegistryView> views = platform::RegistryViews();
+    choice.oneView = views.size() == 1;
+    for (const auto view : views) {
         auto read = modRegAccess::ReadRegistryString(platform::RootKey::LocalMachine,
                                                      choice.keyPath, L"JavaHome", view);
         HomeVerdict verdict = HomeVerdict::NoValue;

@@ -105,20 +105,18 @@ void TraceJavaHome(Trace& trace, const JavaHomeChoice& choice) {
         return;
     }
     for (const auto& answer : choice.views) {
-        const wchar_t* view = choice.oneView ? L", the one view of a 32-bit Windows: "
-                              : answer.view == modRegAccess::RegistryView::Bits32
-                                  ? L", 32-bit view: "
-                                  : L", 64-bit view: ";
-        trace.Line(L"registry: HKEY_LOCAL_MACHINE\\", choice.keyPath, view, TraceText(answer));
+        const std::wstring_view view = choice.oneView ? L"the one view of a 32-bit Windows"
+                                                      : modRegAccess::ViewName(answer.view);
+        trace.Line(L"registry: HKEY_LOCAL_MACHINE\\", choice.keyPath, L", ", view, L": ",
+                   TraceText(answer));
     }
     if (!choice.home) {
         trace.Line(L"Java home: none, so java.exe");
         return;
     }
-    const wchar_t* from = choice.oneView ? L", from the one view of a 32-bit Windows"
-                          : choice.home->view == modRegAccess::RegistryView::Bits32
-                              ? L", from the 32-bit view"
-                              : L", from the 64-bit view";
+    const std::wstring from =
+        L", from the " + std::wstring(choice.oneView ? L"one view of a 32-bit Windows"
+                                                     : modRegAccess::ViewName(choice.home->view));
     if (choice.home->javawThere) {
         trace.Line(L"Java home: ", choice.home->dir, from);
     } else {

@@ -108,16 +108,17 @@ std::wstring WindowsDirectory();
 // programs' and its own.
 enum class RegistryView { Bits32, Bits64 };
 
-// Whether this Windows keeps both views: a 64-bit Windows does; a 32-bit one has one view, which
-// either name reaches.
-bool RegistryHasTwoViews();
+// The views this Windows keeps, the 32-bit programs' first: both on a 64-bit Windows; on a 32-bit
+// one its one view, which either name reaches.
+std::vector<RegistryView> RegistryViews();
 
 // What the registry holds under a value's name.
 struct RegistryAnswer {
     enum class Outcome { NoKey, NoValue, Value };
     Outcome outcome = Outcome::NoKey;
     std::uint32_t code = 0; // the system's code for the call that decided the answer
-    std::wstring typeName;  // of a value: its type as Windows names it, such as REG_SZ
+    bool isString = false;  // of a value: whether its type is REG_SZ
+    std::wstring typeName;  // of a value: its type as Windows names it, such as REG_DWORD
     std::string data;       // of a value: its bytes as stored
 };
 

@@ -6,6 +6,16 @@
 
 namespace modRegAccess {
 
+std::wstring_view ViewName(RegistryView view) {
+    switch (view) {
+    case RegistryView::Bits32:
+        return L"32-bit view";
+    case RegistryView::Bits64:
+        break;
+    }
+    return L"64-bit view";
+}
+
 RegistryRead ReadRegistryString(platform::RootKey rootKey, const std::wstring& keyPath,
                                 const std::wstring& valueName, RegistryView view) {
     using Outcome = RegistryRead::Outcome;
@@ -19,7 +29,7 @@ RegistryRead ReadRegistryString(platform::RootKey rootKey, const std::wstring& k
     case platform::RegistryAnswer::Outcome::Value:
         break;
     }
-    if (answer.typeName != L"REG_SZ") {
+    if (!answer.isString) {
         return {Outcome::OtherType, answer.code, answer.typeName, std::nullopt};
     }
     // UTF-16, little-endian, whose text ends at its first NUL.

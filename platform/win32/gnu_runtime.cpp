@@ -7,8 +7,8 @@
 // The standard library reports a length or position past its limits through these __throw
 // functions. The runtime's own versions throw std::length_error and its kin, which keep their text
 // in the old reference-counted string and so bring a second copy of the string code, with its
-// unwind tables, into the exe (scripts/bench tells the exe's size). The versions here throw an exception all the same,
-// which the entry point catches as an unexpected failure like any other.
+// unwind tables, into the exe (scripts/bench tells the exe's size). The versions here throw an
+// exception all the same, which the entry point catches as an unexpected failure like any other.
 #include <cstdlib>
 #include <exception>
 #include <new>

@@ -79,14 +79,15 @@ RegistryAnswer ReadGrowingValue(const std::function<long(unsigned long* type, un
         status = query(&type, reinterpret_cast<BYTE*>(data.data()), &readSize);
         if (status == ERROR_SUCCESS) {
             data.resize(std::min<std::size_t>(readSize, data.size())); // it may have shrunk
-            return {Outcome::Value, ERROR_SUCCESS, RegistryTypeName(type), std::move(data)};
+            return {Outcome::Value, ERROR_SUCCESS, type == REG_SZ, RegistryTypeName(type),
+                    std::move(data)};
         }
         if (status == ERROR_MORE_DATA && read + 1 < MaxValueReads) { // it grew, to readSize
             size = readSize;
             status = ERROR_SUCCESS;
         }
     }
-    return {Outcome::NoValue, static_cast<std::uint32_t>(status), {}, {}};
+    return {Outcome::NoValue, static_cast<std::uint32_t>(status), {}, {}, {}};
 }
 
 SystemError LastSystemError(const wchar_t* call) {
@@ -154,6 +155,16 @@ const RegistryFunctions& Registry() {
         return RegistryFunctions{};
     }();
     return functions;
+}
+
+REGSAM ToViewAccess(RegistryView view) {
+    switch (view) {
+    case RegistryView::Bits32:
+        return KEY_WOW64_32KEY;
+    case RegistryView::Bits64:
+        break;
+    }
+    return KEY_WOW64_64KEY;
 }
 
 HKEY ToHkey(RootKey rootKey) {
@@ -308,8 +319,11 @@ std::wstring win32::NativePath(const std::wstring& path) {
     return path;
 }
 
-bool RegistryHasTwoViews() {
-    return sizeof(void*) == 8 || RunsUnderWow64();
+std::vector<RegistryView> RegistryViews() {
+    if (sizeof(void*) == 8 || RunsUnderWow64()) {
+        return {RegistryView::Bits32, RegistryView::Bits64};
+    }
+    return {RegistryView::Bits32};
 }
 
 bool FileExists(const std::wstring& path) {
@@ -427,16 +441,15 @@ RegistryAnswer ReadRegistryValue(RootKey rootKey, const std::wstring& keyPath,
     using Outcome = RegistryAnswer::Outcome;
     const RegistryFunctions& registry = Registry();
     if (registry.open == nullptr) {
-        return {Outcome::NoKey, ERROR_PROC_NOT_FOUND, {}, {}};
+        return {Outcome::NoKey, ERROR_PROC_NOT_FOUND, {}, {}, {}};
     }
     // Read access is all that is needed; asking for more is refused to ordinary users under
     // HKEY_LOCAL_MACHINE.
-    const REGSAM access =
-        KEY_QUERY_VALUE | (view == RegistryView::Bits32 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY);
+    const REGSAM access = KEY_QUERY_VALUE | ToViewAccess(view);
     HKEY key = nullptr;
     const LONG opened = registry.open(ToHkey(rootKey), keyPath.c_str(), 0, access, &key);
     if (opened != ERROR_SUCCESS) {
-        return {Outcome::NoKey, static_cast<std::uint32_t>(opened), {}, {}};
+        return {Outcome::NoKey, static_cast<std::uint32_t>(opened), {}, {}, {}};
     }
     const std::unique_ptr<HKEY__, decltype(registry.close)> owner(key, registry.close);
     return win32::ReadGrowingValue(

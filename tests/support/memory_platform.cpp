@@ -203,8 +203,11 @@ void AppendToFile(const std::wstring& path, std::string_view bytes) {
     TheMachine().files[path] += bytes;
 }
 
-bool RegistryHasTwoViews() {
-    return TheMachine().twoRegistryViews;
+std::vector<RegistryView> RegistryViews() {
+    if (TheMachine().twoRegistryViews) {
+        return {RegistryView::Bits32, RegistryView::Bits64};
+    }
+    return {RegistryView::Bits32};
 }
 
 std::wstring SystemDirectory() {
@@ -219,21 +222,30 @@ RegistryAnswer ReadRegistryValue(RootKey rootKey, const std::wstring& keyPath,
                                  const std::wstring& valueName, RegistryView view) {
     using memory_platform::ErrorFileNotFound;
     using Outcome = RegistryAnswer::Outcome;
-    const auto& keys = view == RegistryView::Bits32 || !TheMachine().twoRegistryViews
-                           ? TheMachine().registry32
-                           : TheMachine().registry64;
+    const auto& keys = [&]() -> const auto& {
+        switch (view) {
+        case RegistryView::Bits32:
+            break;
+        case RegistryView::Bits64: // on a 32-bit Windows, its one view
+            return TheMachine().twoRegistryViews ? TheMachine().registry64
+                                                 : TheMachine().registry32;
+        }
+        return TheMachine().registry32;
+    }
+    ();
     const std::wstring path = keyPath.substr(0, keyPath.find(L'\0'));
     const auto key = std::find_if(keys.begin(), keys.end(), [&](const auto& entry) {
         return memory_platform::SameKeyPath(entry.first, path);
     });
     if (rootKey != RootKey::LocalMachine || key == keys.end()) {
-        return {Outcome::NoKey, ErrorFileNotFound, {}, {}};
+        return {Outcome::NoKey, ErrorFileNotFound, {}, {}, {}};
     }
     const auto value = key->second.find(valueName);
     if (value == key->second.end()) {
-        return {Outcome::NoValue, ErrorFileNotFound, {}, {}};
+        return {Outcome::NoValue, ErrorFileNotFound, {}, {}, {}};
     }
-    return {Outcome::Value, 0, value->second.typeName, value->second.data};
+    return {Outcome::Value, 0, value->second.typeName == L"REG_SZ", value->second.typeName,
+            value->second.data};
 }
 
 std::uint32_t LaunchProcess(const std::wstring& applicationPath, const std::wstring& commandLine,
