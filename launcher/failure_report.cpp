@@ -2,46 +2,37 @@
 
 #include "launcher/text.h"
 
+#include <algorithm>
+
 namespace {
 
-std::wstring Reason(const std::optional<platform::SystemError>& cause, const std::wstring& reason) {
-    if (cause) {
-        return L"\n\nReason: " + WithInserts(cause->text, {}) + L" (" + cause->call + L", error " +
-               DecimalText(cause->code) + L")";
-    }
-    return reason.empty() ? std::wstring() : L"\n\nReason: " + reason;
+std::wstring CauseText(const platform::SystemError& cause) {
+    return L"\n\nReason: " + WithInserts(cause.text, {}) + L" (" + cause.call + L", error " +
+           DecimalText(cause.code) + L")";
 }
 
 } // namespace
 
 std::wstring DescribeFailure(const Failure& failure) {
-    const std::wstring reason = Reason(failure.cause, failure.reason);
-    const std::wstring subject = Abbreviated(Visible(failure.subject));
-    switch (failure.kind) {
-    case FailureKind::PointerFileNotFound:
-        return L"File not found: the runtime pointer file could not be opened.\n\n" + subject +
-               reason +
-               L"\n\nReinstall the application so that JRE.pelorin is back beside Pelorin.exe.";
-    case FailureKind::PointerFileEmpty:
-        return L"Input past end of file: the runtime pointer file is empty.\n\n" + subject +
-               L"\n\nIts first line must name the registry key of the Java runtime. Reinstall "
-               L"the application to restore it.";
-    case FailureKind::ApplicationNotStarted:
-        // A system error leaves the runtime in doubt; the other reasons say what to do themselves.
-        return L"Cannot start process: the application could not be started with this "
-               L"command.\n\n" +
-               subject + reason +
-               (failure.cause ? L"\n\nCheck that the Java runtime is installed, or reinstall it."
-                              : L"");
-    case FailureKind::NotInCodePage:
-        return L"Cannot start process: the Java runtime would read this as something else, so "
-               L"nothing was started.\n\n" +
-               subject + reason;
-    case FailureKind::UsageWindowNotShown:
-        return L"The usage window of Pelorin.exe -? could not be shown." + reason +
-               L"\n\nClose other programs and try again, from a signed-in Windows desktop.";
+    const auto* const cause = std::get_if<platform::SystemError>(&failure.why);
+    const auto text = std::find_if(FailureTexts.begin(), FailureTexts.end(),
+                                   [&](const FailureText& t) { return t.kind == failure.kind; });
+    if (text == FailureTexts.end()) {
+        return DescribeUnexpectedFailure(cause ? std::optional(*cause) : std::nullopt);
     }
-    return DescribeUnexpectedFailure(failure.cause);
+    std::wstring report(text->headline);
+    if (!failure.subject.empty()) {
+        report += L"\n\n" + Abbreviated(Visible(failure.subject));
+    }
+    if (cause) {
+        report += CauseText(*cause);
+    }
+    if (const auto* reason = std::get_if<Reason>(&failure.why)) {
+        report += L"\n\nReason: " + reason->text;
+    } else if (!text->advice.empty()) {
+        report += L"\n\n" + std::wstring(text->advice);
+    }
+    return report;
 }
 
 std::wstring NotInCodePageReason(const ChangedPart& part, std::uint32_t codePage) {
@@ -61,7 +52,7 @@ std::wstring NotInCodePageReason(const ChangedPart& part, std::uint32_t codePage
 std::wstring DescribeUnexpectedFailure(const std::optional<platform::SystemError>& cause) {
     if (cause) {
         return L"Pelorin stopped because of an unexpected failure. Nothing was started." +
-               Reason(cause, {}) +
+               CauseText(*cause) +
                L"\n\nTry again; if it happens again, reinstall the application.";
     }
     return L"Pelorin stopped because of an unexpected failure, perhaps too little memory. Nothing "

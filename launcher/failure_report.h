@@ -4,10 +4,13 @@
 #include "launcher/runtime_reading.h"
 #include "platform/platform.h"
 
+#include <array>
 #include <cstdint>
 #include <exception>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <variant>
 
 // What Pelorin could not do, each with its own report; its value is the exit status it ends with.
 enum class FailureKind : int {
@@ -24,19 +27,68 @@ enum class ExitStatus : int {
     UnexpectedFailure = 1, // a failure that no step expected
 };
 
+// Each kind's report: its headline, and the advice that ends it after a failed system call, or
+// when nothing more is known. A reason in plain words says what to do itself.
+struct FailureText {
+    FailureKind kind;
+    std::wstring_view headline;
+    std::wstring_view advice;
+};
+inline constexpr std::array<FailureText, 5> FailureTexts = {{
+    {FailureKind::PointerFileNotFound,
+     L"File not found: the runtime pointer file could not be opened.",
+     L"Reinstall the application so that JRE.pelorin is back beside Pelorin.exe."},
+    {FailureKind::PointerFileEmpty, L"Input past end of file: the runtime pointer file is empty.",
+     L"Its first line must name the registry key of the Java runtime. Reinstall the application to "
+     L"restore it."},
+    {FailureKind::ApplicationNotStarted,
+     L"Cannot start process: the application could not be started with this command.",
+     L"Check that the Java runtime is installed, or reinstall it."},
+    {FailureKind::UsageWindowNotShown, L"The usage window of Pelorin.exe -? could not be shown.",
+     L"Close other programs and try again, from a signed-in Windows desktop."},
+    {FailureKind::NotInCodePage,
+     L"Cannot start process: the Java runtime would read this as something else, so nothing was "
+     L"started.",
+     L""},
+}};
+
+// Every kind has its own exit status, none of them one that ExitStatus gives.
+constexpr bool FailureStatusesAreTheirOwn() {
+    for (std::size_t i = 0; i < FailureTexts.size(); ++i) {
+        const int status = static_cast<int>(FailureTexts[i].kind);
+        if (status == static_cast<int>(ExitStatus::Success) ||
+            status == static_cast<int>(ExitStatus::UnexpectedFailure)) {
+            return false;
+        }
+        for (std::size_t j = 0; j < i; ++j) {
+            if (FailureTexts[j].kind == FailureTexts[i].kind) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+static_assert(FailureStatusesAreTheirOwn(), "each failure kind needs an exit status of its own");
+
+// In plain words, why a step failed and what to do, when no system call failed.
+struct Reason {
+    std::wstring text;
+};
+
 // Thrown where a step of the run fails, and caught once, by PelorinMain::RunPelorin.
 struct Failure : std::exception {
-    Failure(FailureKind kind, std::wstring subject, std::optional<platform::SystemError> cause,
-            std::wstring reason = {})
-        : kind(kind), subject(std::move(subject)), cause(std::move(cause)),
-          reason(std::move(reason)) {}
+    Failure(FailureKind kind, std::wstring subject) : kind(kind), subject(std::move(subject)) {}
+    Failure(FailureKind kind, std::wstring subject, platform::SystemError cause)
+        : kind(kind), subject(std::move(subject)), why(std::move(cause)) {}
+    Failure(FailureKind kind, std::wstring subject, Reason reason)
+        : kind(kind), subject(std::move(subject)), why(std::move(reason)) {}
 
     const char* what() const noexcept override { return "Pelorin failure"; }
 
     FailureKind kind;
-    std::wstring subject;                       // what it concerns: a full path or a command line
-    std::optional<platform::SystemError> cause; // the system call that failed, if one did
-    std::wstring reason;                        // in plain words, when no system call failed
+    std::wstring subject; // what it concerns: a full path or a command line; empty: nothing
+    // The system call that failed, or the reason in plain words; or neither.
+    std::variant<std::monostate, platform::SystemError, Reason> why;
 };
 
 // The text of the failure report: what failed, where, the system's reason and what to do next.
@@ -49,6 +101,3 @@ std::wstring NotInCodePageReason(const ChangedPart& part, std::uint32_t codePage
 // The report of a failure that no step expected, such as a failed system call or too little
 // memory; cause names the call when there is one.
 std::wstring DescribeUnexpectedFailure(const std::optional<platform::SystemError>& cause);
-
-// Longest command line that Windows starts, terminator not counted.
-inline constexpr std::size_t MaxCommandLineLength = 32766;

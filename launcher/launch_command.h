@@ -1,6 +1,7 @@
 // The functions that build the launch command, and the path of javaw.exe it names.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 // The Java home as given, and "\bin\javaw.exe".
@@ -20,3 +21,6 @@ std::wstring NormaliseArguments(const std::wstring& argLine);
 // none is known (the Java home is empty or blanks only).
 std::wstring ComposeLaunchCommand(const std::wstring& javawPrefix, const std::wstring& jarArgument,
                                   const std::wstring& argLine, const std::wstring& javaHomeDir);
+
+// Longest command line that Windows starts, terminator not counted.
+inline constexpr std::size_t MaxCommandLineLength = 32766;

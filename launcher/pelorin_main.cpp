@@ -65,10 +65,10 @@ void CheckLength(const std::wstring& launchCommand, const RuntimeParts& parts,
                    : L"The application's folder alone makes it too long: reinstall the "
                      L"application in a folder with a shorter path.";
     // Windows refuses such a command line, and Wine would start a truncated one.
-    throw Failure(FailureKind::ApplicationNotStarted, launchCommand, std::nullopt,
-                  L"the command line is " + DecimalText(launchCommand.size()) +
-                      L" characters long, and Windows starts at most " +
-                      DecimalText(MaxCommandLineLength) + L". " + advice);
+    throw Failure(FailureKind::ApplicationNotStarted, launchCommand,
+                  Reason{L"the command line is " + DecimalText(launchCommand.size()) +
+                         L" characters long, and Windows starts at most " +
+                         DecimalText(MaxCommandLineLength) + L". " + advice});
 }
 
 // The java.exe of the fallback: the first in the folders Windows would search, less the current
@@ -85,10 +85,10 @@ std::wstring FindJavaExe(const std::wstring& executableDir, const std::wstring& 
         }
         trace.Line(L"java.exe search: ", folder, L": none");
     }
-    throw Failure(FailureKind::ApplicationNotStarted, launchCommand, std::nullopt,
-                  L"no Java runtime is registered, and java.exe was found neither beside "
-                  L"Pelorin.exe, nor in the Windows folders, nor on the search path (PATH). "
-                  L"Install a Java runtime, or reinstall the application.");
+    throw Failure(FailureKind::ApplicationNotStarted, launchCommand,
+                  Reason{L"no Java runtime is registered, and java.exe was found neither beside "
+                         L"Pelorin.exe, nor in the Windows folders, nor on the search path (PATH). "
+                         L"Install a Java runtime, or reinstall the application."});
 }
 
 // The launch of one shape or the other, from the parts: javaw.exe under the Java home, or, with
@@ -119,8 +119,8 @@ Launch DecideLaunch(const std::wstring& javawPrefix, const std::optional<JavaHom
     const RuntimeReading reading = ReadingForAnsiRuntime(parts);
     TraceRuntimeReading(trace, reading);
     if (const ChangedPart* refused = reading.Refused()) {
-        throw Failure(FailureKind::NotInCodePage, refused->text, std::nullopt,
-                      NotInCodePageReason(*refused, reading.codePage));
+        throw Failure(FailureKind::NotInCodePage, refused->text,
+                      Reason{NotInCodePageReason(*refused, reading.codePage)});
     }
     if (reading.changed.empty()) {
         return launch;

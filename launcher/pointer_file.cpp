@@ -70,7 +70,7 @@ RuntimePointer ReadRuntimePointer(const std::wstring& path) {
         return {decoded.encoding, std::nullopt};
     }
     if (!item) {
-        throw Failure(FailureKind::PointerFileEmpty, path, std::nullopt);
+        throw Failure(FailureKind::PointerFileEmpty, path);
     }
     return {decoded.encoding, item->value};
 }
