@@ -15,12 +15,14 @@ std::wstring CauseText(const platform::SystemError& cause) {
 
 std::wstring DescribeFailure(const Failure& failure) {
     const auto* const cause = std::get_if<platform::SystemError>(&failure.why);
-    const auto text = std::find_if(FailureTexts.begin(), FailureTexts.end(),
-                                   [&](const FailureText& t) { return t.kind == failure.kind; });
-    if (text == FailureTexts.end()) {
-        return DescribeUnexpectedFailure(cause ? std::optional(*cause) : std::nullopt);
+    const FailureText* text = FailureTexts.end();
+    for (const FailureText& each : FailureTexts) {
+        text = each.kind == failure.kind ? &each : text;
     }
-    std::wstring report(text->headline);
+    if (text == FailureTexts.end()) {
+        return DescribeUnexpectedFailure(cause);
+    }
+    std::wstring report = text->headline;
     if (!failure.subject.empty()) {
         report += L"\n\n" + Abbreviated(Visible(failure.subject));
     }
@@ -29,8 +31,9 @@ std::wstring DescribeFailure(const Failure& failure) {
     }
     if (const auto* reason = std::get_if<Reason>(&failure.why)) {
         report += L"\n\nReason: " + reason->text;
-    } else if (!text->advice.empty()) {
-        report += L"\n\n" + std::wstring(text->advice);
+    } else if (*text->advice != L'\0') {
+        report += L"\n\n";
+        report += text->advice;
     }
     return report;
 }
@@ -49,7 +52,7 @@ std::wstring NotInCodePageReason(const ChangedPart& part, std::uint32_t codePage
            L"support\").";
 }
 
-std::wstring DescribeUnexpectedFailure(const std::optional<platform::SystemError>& cause) {
+std::wstring DescribeUnexpectedFailure(const platform::SystemError* cause) {
     if (cause) {
         return L"Pelorin stopped because of an unexpected failure. Nothing was started." +
                CauseText(*cause) +

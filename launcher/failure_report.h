@@ -31,8 +31,8 @@ enum class ExitStatus : int {
 // when nothing more is known. A reason in plain words says what to do itself.
 struct FailureText {
     FailureKind kind;
-    std::wstring_view headline;
-    std::wstring_view advice;
+    const wchar_t* headline;
+    const wchar_t* advice; // empty: none
 };
 inline constexpr std::array<FailureText, 5> FailureTexts = {{
     {FailureKind::PointerFileNotFound,
@@ -100,4 +100,4 @@ std::wstring NotInCodePageReason(const ChangedPart& part, std::uint32_t codePage
 
 // The report of a failure that no step expected, such as a failed system call or too little
 // memory; cause names the call when there is one.
-std::wstring DescribeUnexpectedFailure(const std::optional<platform::SystemError>& cause);
+std::wstring DescribeUnexpectedFailure(const platform::SystemError* cause);

@@ -7,7 +7,7 @@
 JavaHomeChoice ChooseJavaHome(const std::wstring& runtimeKeyPath) {
     JavaHomeChoice choice;
     choice.keyPath = runtimeKeyPath.substr(0, runtimeKeyPath.find(L'\0'));
-    const std::vector<modRegAccess::RegistryView> views = platform::RegistryViews();
+    const auto views = platform::RegistryViews();
     choice.oneView = views.size() == 1;
     for (const auto view : views) {
         auto read = modRegAccess::ReadRegistryString(platform::RootKey::LocalMachine,

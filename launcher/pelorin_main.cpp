@@ -15,33 +15,29 @@
 namespace PelorinMain {
 namespace {
 
-std::optional<std::wstring> ReadRuntimeKeyPath(const std::wstring& executableDir, Trace& trace) {
-    const std::wstring path = executableDir + L"\\JRE.pelorin";
-    trace.Line(L"pointer file: ", path);
+std::optional<std::wstring> ReadRuntimeKeyPath(const std::wstring& path, Trace& trace) {
     const RuntimePointer pointer = ReadRuntimePointer(path);
-    TracePointer(trace, pointer);
+    trace.Tell(pointer);
     return pointer.keyPath;
 }
 
 // The usage window, or, where nobody could see it, the usage text on standard output.
 void ShowUsage(Trace& trace) {
     if (!platform::WindowsCanBeSeen()) {
-        trace.Line(L"help request: no one can see a window here, so the usage text goes to "
-                   L"standard output");
+        trace.Tell(Step::UsageTextToStandardOutput);
         if (!platform::WriteStandardOutput(UsageText())) {
-            trace.Line(L"standard output did not take the usage text: there is none, or nobody "
-                       L"read it within a second");
+            trace.Tell(Step::StandardOutputDidNotTakeIt);
         }
         return;
     }
-    trace.Line(L"help request: the usage window is shown");
+    trace.Tell(Step::UsageWindowShown);
     trace.Write(); // a run ended while the window is open leaves its trace all the same
     try {
         ShowHelpModal();
     } catch (const platform::SystemError& error) {
         throw Failure(FailureKind::UsageWindowNotShown, {}, error);
     }
-    trace.Line(L"the usage window was closed");
+    trace.Tell(Step::UsageWindowClosed);
 }
 
 // Refuses a launch command longer than Windows starts, with advice that fits what made it so: the
@@ -79,11 +75,11 @@ std::wstring FindJavaExe(const std::wstring& executableDir, const std::wstring& 
         ProgramSearchFolders(executableDir, platform::SystemDirectory(),
                              platform::WindowsDirectory(), platform::EnvironmentVariable(L"PATH"));
     for (const auto& folder : folders) {
-        if (const auto found = ProgramInFolder(folder, L"java.exe")) {
-            trace.Line(L"java.exe search: ", folder, L": found ", *found);
+        const auto found = ProgramInFolder(folder, L"java.exe");
+        trace.Tell(JavaExeLookup{folder, found});
+        if (found) {
             return *found;
         }
-        trace.Line(L"java.exe search: ", folder, L": none");
     }
     throw Failure(FailureKind::ApplicationNotStarted, launchCommand,
                   Reason{L"no Java runtime is registered, and java.exe was found neither beside "
@@ -117,7 +113,7 @@ Launch DecideLaunch(const std::wstring& javawPrefix, const std::optional<JavaHom
 
     // What the ANSI runtime would read otherwise goes by another name of the same file.
     const RuntimeReading reading = ReadingForAnsiRuntime(parts);
-    TraceRuntimeReading(trace, reading);
+    trace.Tell(reading);
     if (const ChangedPart* refused = reading.Refused()) {
         throw Failure(FailureKind::NotInCodePage, refused->text,
                       Reason{NotInCodePageReason(*refused, reading.codePage)});
@@ -132,18 +128,12 @@ Launch DecideLaunch(const std::wstring& javawPrefix, const std::optional<JavaHom
 }
 
 void Start(const Launch& launch, Trace& trace) {
-    trace.Line(L"starting: ", launch.program);
-    if (trace) { // numbers are formatted only for a trace
-        trace.Line(L"command line, ", DecimalText(launch.commandLine.size()), L" characters: ",
-                   launch.commandLine);
-    }
+    trace.Tell(Starting{launch.program, launch.commandLine});
     trace.Write(); // a run that dies inside the start leaves the steps that led to it
     try {
         const std::uint32_t processId = platform::LaunchProcess(launch.program, launch.commandLine,
                                                                 platform::ShowState::Normal);
-        if (trace) {
-            trace.Line(L"started: process ", DecimalText(processId));
-        }
+        trace.Tell(Started{processId});
     } catch (const platform::SystemError& error) {
         // The system's text may name the program it could not start as its insert %1.
         platform::SystemError named = error;
@@ -160,13 +150,12 @@ std::optional<Launch> Main(Trace& trace) {
     const std::wstring commandLine = platform::CommandLine();
     const std::wstring argLine = TrimBlanks(ArgumentsAfterProgramName(
         commandLine, [&](std::wstring_view run) { return NamesProgram(run, executablePath); }));
-    trace.Line(L"command line: ", commandLine);
-    trace.Line(L"arguments: [", argLine, L"]");
-    trace.Line(L"executable folder: ", executableDir);
-    const std::optional<std::wstring> runtimeKeyPath = ReadRuntimeKeyPath(executableDir, trace);
+    const std::wstring pointerFile = executableDir + L"\\JRE.pelorin";
+    trace.Tell(RunBegins{commandLine, argLine, executableDir, pointerFile});
+    const std::optional<std::wstring> runtimeKeyPath = ReadRuntimeKeyPath(pointerFile, trace);
     const JavaHomeChoice javaHome =
         runtimeKeyPath ? ChooseJavaHome(*runtimeKeyPath) : JavaHomeChoice{};
-    TraceJavaHome(trace, javaHome);
+    trace.Tell(javaHome);
     const std::wstring javaHomeDir = javaHome.home ? javaHome.home->dir : std::wstring();
     const std::wstring javawPrefix = MakeJavawPrefix(javaHomeDir);
 
@@ -185,29 +174,24 @@ int RunPelorin() {
     Trace trace;
     const auto fail = [&](const std::wstring& text, int status) {
         const std::wstring report = WithWindowsLineEnds(text);
-        trace.Lines(L"report, exit status " + DecimalText(static_cast<std::uint32_t>(status)) +
-                        L": ",
-                    report);
         const bool inWindow = platform::WindowsCanBeSeen();
-        if (!inWindow) {
-            trace.Line(L"no one can see a window here, so the report goes to standard error only");
-        }
+        trace.Tell(Reported{status, report, inWindow});
         trace.Write();
         platform::ReportFailure(L"Pelorin", report, inWindow);
         return status;
     };
     try {
         Main(trace);
-        trace.Line(L"exit status 0");
+        trace.Tell(Step::Ended);
         trace.Write();
         return static_cast<int>(ExitStatus::Success);
     } catch (const Failure& failure) {
         return fail(DescribeFailure(failure), static_cast<int>(failure.kind));
     } catch (const platform::SystemError& error) {
-        return fail(DescribeUnexpectedFailure(error),
+        return fail(DescribeUnexpectedFailure(&error),
                     static_cast<int>(ExitStatus::UnexpectedFailure));
     } catch (const std::exception&) {
-        return fail(DescribeUnexpectedFailure(std::nullopt),
+        return fail(DescribeUnexpectedFailure(nullptr),
                     static_cast<int>(ExitStatus::UnexpectedFailure));
     }
 }

@@ -65,63 +65,105 @@ std::wstring TraceText(const ViewAnswer& answer) {
 
 } // namespace
 
-void TracePointer(Trace& trace, const RuntimePointer& pointer) {
-    if (!trace) { // the lines are built only for a trace
-        return;
-    }
-    trace.Line(L"pointer file read as ", TraceText(pointer.encoding), L", first item: ",
-               pointer.keyPath ? L"[" + *pointer.keyPath + L"]"
-                               : L"none within the first " + DecimalText(MaxPointerFileBytes) +
-                                     L" bytes, so it names no registry key");
+void Say(TraceSink& sink, const RunBegins& record) {
+    sink.Line({L"command line: ", record.commandLine});
+    sink.Line({L"arguments: [", record.argLine, L"]"});
+    sink.Line({L"executable folder: ", record.executableDir});
+    sink.Line({L"pointer file: ", record.pointerFile});
 }
 
-void TraceRuntimeReading(Trace& trace, const RuntimeReading& reading) {
-    if (!trace) { // the lines are built only for a trace
-        return;
-    }
+void Say(TraceSink& sink, const RuntimePointer& pointer) {
+    sink.Line({L"pointer file read as ", TraceText(pointer.encoding), L", first item: ",
+               pointer.keyPath ? L"[" + *pointer.keyPath + L"]"
+                               : L"none within the first " + DecimalText(MaxPointerFileBytes) +
+                                     L" bytes, so it names no registry key"});
+}
+
+void Say(TraceSink& sink, const RuntimeReading& reading) {
     const std::wstring page = L"code page " + DecimalText(reading.codePage);
-    trace.Line(L"the Java runtime reads its command line in ", page,
-               reading.changed.empty() ? L", which holds every part of it" : L"");
+    sink.Line({L"the Java runtime reads its command line in ", page,
+               reading.changed.empty() ? L", which holds every part of it" : L""});
     // The first few, so that thousands of arguments make no thousands of lines.
     constexpr std::size_t listed = 8;
     const auto& changed = reading.changed;
     for (std::size_t at = 0; at < std::min(changed.size(), listed); ++at) {
         const ChangedPart& part = changed[at];
-        trace.Line(page, L" lacks ", NamedCharacters(part.lacking), L" of ", PartName(part), L" [",
+        sink.Line({page, L" lacks ", NamedCharacters(part.lacking), L" of ", PartName(part), L" [",
                    part.text,
                    part.absent ? L"]: it is not there, so it goes as the registry names it"
                    : part.replacement.empty()
                        ? L"]: no other name of it reads back the same, so nothing is started"
-                       : L"]: it goes as [" + part.replacement + L"]");
+                       : L"]: it goes as [" + part.replacement + L"]"});
     }
     if (changed.size() > listed) {
-        trace.Line(L"and ", DecimalText(changed.size() - listed), L" more parts that ", page,
-                   L" lacks");
+        sink.Line(
+            {L"and ", DecimalText(changed.size() - listed), L" more parts that ", page, L" lacks"});
     }
 }
 
-void TraceJavaHome(Trace& trace, const JavaHomeChoice& choice) {
-    if (!trace) { // the lines are built only for a trace
-        return;
-    }
+void Say(TraceSink& sink, const JavaHomeChoice& choice) {
     for (const auto& answer : choice.views) {
-        const std::wstring_view view = choice.oneView ? L"the one view of a 32-bit Windows"
-                                                      : modRegAccess::ViewName(answer.view);
-        trace.Line(L"registry: HKEY_LOCAL_MACHINE\\", choice.keyPath, L", ", view, L": ",
-                   TraceText(answer));
+        sink.Line({L"registry: HKEY_LOCAL_MACHINE\\", choice.keyPath, L", ",
+                   choice.oneView ? L"the one view of a 32-bit Windows"
+                                  : modRegAccess::ViewName(answer.view),
+                   L": ", TraceText(answer)});
     }
     if (!choice.home) {
-        trace.Line(L"Java home: none, so java.exe");
+        sink.Line({L"Java home: none, so java.exe"});
         return;
     }
-    const std::wstring from =
-        L", from the " + std::wstring(choice.oneView ? L"one view of a 32-bit Windows"
-                                                     : modRegAccess::ViewName(choice.home->view));
+    const std::wstring_view view = choice.oneView ? L"one view of a 32-bit Windows"
+                                                  : modRegAccess::ViewName(choice.home->view);
     if (choice.home->javawThere) {
-        trace.Line(L"Java home: ", choice.home->dir, from);
+        sink.Line({L"Java home: ", choice.home->dir, L", from the ", view});
     } else {
-        trace.Line(L"Java home: ", choice.home->dir, L", the first whole path", from,
-                   L", though no view's home holds bin\\javaw.exe");
+        sink.Line({L"Java home: ", choice.home->dir, L", the first whole path, from the ", view,
+                   L", though no view's home holds bin\\javaw.exe"});
+    }
+}
+
+void Say(TraceSink& sink, const JavaExeLookup& record) {
+    if (record.found) {
+        sink.Line({L"java.exe search: ", record.folder, L": found ", *record.found});
+    } else {
+        sink.Line({L"java.exe search: ", record.folder, L": none"});
+    }
+}
+
+void Say(TraceSink& sink, Step step) {
+    switch (step) {
+    case Step::UsageTextToStandardOutput:
+        return sink.Line({L"help request: no one can see a window here, so the usage text goes to "
+                          L"standard output"});
+    case Step::StandardOutputDidNotTakeIt:
+        return sink.Line({L"standard output did not take the usage text: there is none, or nobody "
+                          L"read it within a second"});
+    case Step::UsageWindowShown:
+        return sink.Line({L"help request: the usage window is shown"});
+    case Step::UsageWindowClosed:
+        return sink.Line({L"the usage window was closed"});
+    case Step::Ended:
+        break;
+    }
+    sink.Line({L"exit status 0"});
+}
+
+void Say(TraceSink& sink, const Starting& record) {
+    sink.Line({L"starting: ", record.program});
+    sink.Line({L"command line, ", DecimalText(record.commandLine.size()), L" characters: ",
+               record.commandLine});
+}
+
+void Say(TraceSink& sink, const Started& record) {
+    sink.Line({L"started: process ", DecimalText(record.processId)});
+}
+
+void Say(TraceSink& sink, const Reported& record) {
+    sink.Lines(L"report, exit status " + DecimalText(static_cast<std::uint32_t>(record.status)) +
+                   L": ",
+               record.report);
+    if (!record.inWindow) {
+        sink.Line({L"no one can see a window here, so the report goes to standard error only"});
     }
 }
 
@@ -145,25 +187,21 @@ void Trace::Add(std::initializer_list<std::wstring_view> parts, bool keepLineEnd
         text += part;
     }
     const std::uint64_t tenths = (platform::Microseconds() - started_) / 100;
-    std::wstring time = DecimalText(tenths / 10) + L"." + DecimalText(tenths % 10) + L" ms";
-    time.insert(0, time.size() < 10 ? 10 - time.size() : 0, L' ');
-    if (!keepLineEnds) {
-        block_ += time + L"  " + Visible(text) + L"\r\n";
-        return;
-    }
-    // Each line of the text after the first goes on a line of its own below the step's.
-    std::wstring lines = time + L"  ";
-    for (std::size_t start = 0, end; start < text.size(); start = end + 1) {
-        end = std::min(text.find(L'\n', start), text.size());
+    const std::wstring time = DecimalText(tenths / 10) + L"." + DecimalText(tenths % 10) + L" ms";
+    block_.append(time.size() < 10 ? 10 - time.size() : 0, L' ').append(time).append(L"  ");
+    // A text of the program's own keeps its line ends: each of its lines after the first goes on a
+    // line of its own below the step's. Any other text is one line.
+    for (std::size_t start = 0, end; start == 0 || start < text.size(); start = end + 1) {
+        end = keepLineEnds ? std::min(text.find(L'\n', start), text.size()) : text.size();
         std::wstring_view line = std::wstring_view(text).substr(start, end - start);
-        if (line.ends_with(L'\r')) { // a CR LF line end, as in some system messages
+        if (keepLineEnds && line.ends_with(L'\r')) { // a CR LF line end, as in system messages
             line.remove_suffix(1);
         }
         if (!line.empty()) {
-            lines += (start == 0 ? L"" : L"\r\n" + std::wstring(12, L' ')) + Visible(line);
+            block_.append(start == 0 ? L"" : L"\r\n            ").append(Visible(line));
         }
     }
-    block_ += lines + L"\r\n";
+    block_ += L"\r\n";
 }
 
 void Trace::Write() noexcept {

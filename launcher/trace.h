@@ -11,8 +11,71 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
+
+class Trace;
+
+// What a record's wording writes to: lines, each joined from its parts, or a text of the
+// program's own of several lines, such as a report, after its lead, each of its line ends
+// starting an indented line below the step's. Control characters in the parts are shown as their
+// pictures (see Visible), so that a line is always one line.
+class TraceSink {
+public:
+    void Line(std::initializer_list<std::wstring_view> parts) { Add(parts, false); }
+    void Lines(std::wstring_view lead, std::wstring_view text) { Add({lead, text}, true); }
+
+private:
+    friend class Trace;
+    explicit TraceSink(Trace& trace) : trace_(trace) {}
+    void Add(std::initializer_list<std::wstring_view> parts, bool keepLineEnds);
+    Trace& trace_;
+};
+
+// The steps of a run that the trace tells, each a record that Main hands over as it happens. Each
+// record's wording has one home, the Say function for it.
+struct RunBegins {
+    std::wstring_view commandLine, argLine, executableDir, pointerFile;
+};
+struct JavaExeLookup {
+    std::wstring_view folder;
+    const std::optional<std::wstring>& found;
+};
+// The steps told in words alone.
+enum class Step {
+    UsageTextToStandardOutput,
+    StandardOutputDidNotTakeIt,
+    UsageWindowShown,
+    UsageWindowClosed,
+    Ended, // with exit status 0
+};
+struct Starting {
+    std::wstring_view program, commandLine;
+};
+struct Started {
+    std::uint32_t processId;
+};
+struct Reported {
+    int status;
+    std::wstring_view report;
+    bool inWindow;
+};
+
+void Say(TraceSink& sink, const RunBegins& record);
+// How the pointer file was read and what its first item is.
+void Say(TraceSink& sink, const RuntimePointer& pointer);
+// What each registry view answered, why a home was passed over, and the Java home chosen.
+void Say(TraceSink& sink, const JavaHomeChoice& choice);
+void Say(TraceSink& sink, const JavaExeLookup& record);
+// The code page the runtime reads in and, for each part it would read otherwise, the characters
+// the page lacks and the name that went instead, or that there is none: the first few, then how
+// many more.
+void Say(TraceSink& sink, const RuntimeReading& reading);
+void Say(TraceSink& sink, Step step);
+void Say(TraceSink& sink, const Starting& record);
+void Say(TraceSink& sink, const Started& record);
+void Say(TraceSink& sink, const Reported& record);
 
 class Trace {
 public:
@@ -22,19 +85,12 @@ public:
 
     explicit operator bool() const { return !path_.empty(); }
 
-    // Adds a line, joined from its parts, when the trace is on. Control characters in the parts
-    // are shown as their pictures (see Visible), so that a line is always one line.
-    template <typename... Parts> void Line(const Parts&... parts) {
+    // Adds the lines that tell a step, when the trace is on; when it is off, the record's wording
+    // is never built.
+    template <typename Record> void Tell(const Record& record) {
         if (!path_.empty()) {
-            Add({std::wstring_view(parts)...}, false);
-        }
-    }
-
-    // Adds a text of the program's own of several lines, such as a report, after its lead: each
-    // of its line ends starts an indented line below the step's.
-    void Lines(std::wstring_view lead, std::wstring_view text) {
-        if (!path_.empty()) {
-            Add({lead, text}, true);
+            TraceSink sink(*this);
+            Say(sink, record);
         }
     }
 
@@ -43,6 +99,7 @@ public:
     void Write() noexcept;
 
 private:
+    friend class TraceSink;
     void Add(std::initializer_list<std::wstring_view> parts, bool keepLineEnds);
 
     std::wstring path_;
@@ -51,13 +108,6 @@ private:
     bool written_ = false;
 };
 
-// Adds the line that tells how the pointer file was read and what its first item is.
-void TracePointer(Trace& trace, const RuntimePointer& pointer);
-
-// Adds the lines that name the code page the runtime reads in and tell, for each part it would read
-// otherwise, the characters the page lacks and the name that went instead, or that there is none.
-void TraceRuntimeReading(Trace& trace, const RuntimeReading& reading);
-
-// Adds the lines that tell what each registry view answered, why a home was passed over, and the
-// Java home chosen.
-void TraceJavaHome(Trace& trace, const JavaHomeChoice& choice);
+inline void TraceSink::Add(std::initializer_list<std::wstring_view> parts, bool keepLineEnds) {
+    trace_.Add(parts, keepLineEnds);
+}

@@ -7,6 +7,7 @@
 #include <exception>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -110,7 +111,7 @@ enum class RegistryView { Bits32, Bits64 };
 
 // The views this Windows keeps, the 32-bit programs' first: both on a 64-bit Windows; on a 32-bit
 // one its one view, which either name reaches.
-std::vector<RegistryView> RegistryViews();
+std::span<const RegistryView> RegistryViews();
 
 // What the registry holds under a value's name.
 struct RegistryAnswer {

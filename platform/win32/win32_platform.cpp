@@ -319,11 +319,9 @@ std::wstring win32::NativePath(const std::wstring& path) {
     return path;
 }
 
-std::vector<RegistryView> RegistryViews() {
-    if (sizeof(void*) == 8 || RunsUnderWow64()) {
-        return {RegistryView::Bits32, RegistryView::Bits64};
-    }
-    return {RegistryView::Bits32};
+std::span<const RegistryView> RegistryViews() {
+    static constexpr RegistryView views[] = {RegistryView::Bits32, RegistryView::Bits64};
+    return {views, sizeof(void*) == 8 || RunsUnderWow64() ? 2u : 1u};
 }
 
 bool FileExists(const std::wstring& path) {

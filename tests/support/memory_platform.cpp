@@ -203,11 +203,9 @@ void AppendToFile(const std::wstring& path, std::string_view bytes) {
     TheMachine().files[path] += bytes;
 }
 
-std::vector<RegistryView> RegistryViews() {
-    if (TheMachine().twoRegistryViews) {
-        return {RegistryView::Bits32, RegistryView::Bits64};
-    }
-    return {RegistryView::Bits32};
+std::span<const RegistryView> RegistryViews() {
+    static constexpr RegistryView views[] = {RegistryView::Bits32, RegistryView::Bits64};
+    return {views, TheMachine().twoRegistryViews ? 2u : 1u};
 }
 
 std::wstring SystemDirectory() {
