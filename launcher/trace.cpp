@@ -23,6 +23,17 @@ std::wstring Header() {
            Digits(now.millisecond, 3) + L", process " + DecimalText(platform::ProcessId());
 }
 
+// Each registry view by its one name.
+const wchar_t* ViewName(modRegAccess::RegistryView view) {
+    switch (view) {
+    case modRegAccess::RegistryView::Bits32:
+        return L"32-bit view";
+    case modRegAccess::RegistryView::Bits64:
+        break;
+    }
+    return L"64-bit view";
+}
+
 std::wstring TraceText(PointerFileEncoding encoding) {
     switch (encoding) {
     case PointerFileEncoding::Utf8:
@@ -104,16 +115,15 @@ void Say(TraceSink& sink, const RuntimeReading& reading) {
 void Say(TraceSink& sink, const JavaHomeChoice& choice) {
     for (const auto& answer : choice.views) {
         sink.Line({L"registry: HKEY_LOCAL_MACHINE\\", choice.keyPath, L", ",
-                   choice.oneView ? L"the one view of a 32-bit Windows"
-                                  : modRegAccess::ViewName(answer.view),
+                   choice.oneView ? L"the one view of a 32-bit Windows" : ViewName(answer.view),
                    L": ", TraceText(answer)});
     }
     if (!choice.home) {
         sink.Line({L"Java home: none, so java.exe"});
         return;
     }
-    const std::wstring_view view = choice.oneView ? L"one view of a 32-bit Windows"
-                                                  : modRegAccess::ViewName(choice.home->view);
+    const std::wstring_view view =
+        choice.oneView ? L"one view of a 32-bit Windows" : ViewName(choice.home->view);
     if (choice.home->javawThere) {
         sink.Line({L"Java home: ", choice.home->dir, L", from the ", view});
     } else {

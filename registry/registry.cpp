@@ -6,16 +6,6 @@
 
 namespace modRegAccess {
 
-std::wstring_view ViewName(RegistryView view) {
-    switch (view) {
-    case RegistryView::Bits32:
-        return L"32-bit view";
-    case RegistryView::Bits64:
-        break;
-    }
-    return L"64-bit view";
-}
-
 RegistryRead ReadRegistryString(platform::RootKey rootKey, const std::wstring& keyPath,
                                 const std::wstring& valueName, RegistryView view) {
     using Outcome = RegistryRead::Outcome;

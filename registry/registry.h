@@ -6,16 +6,12 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <string_view>
 
 namespace modRegAccess {
 
 // The views are asked in the platform's order: 32-bit installers and runtimes register in the
 // 32-bit view, which comes first.
 using RegistryView = platform::RegistryView;
-
-// Each view by its one name, as the trace calls it: "32-bit view", "64-bit view".
-std::wstring_view ViewName(RegistryView view);
 
 // What one view answered, and why there is no value when there is none.
 struct RegistryRead {
