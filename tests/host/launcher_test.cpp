@@ -74,6 +74,7 @@ TEST(ArgumentsAfterProgramName, SkipsTheQuotedNameOrTheExecutablesOwnPathOrTheFi
         {L"C:\\Program Files\\Virelt\\Pelorin -? x", L"-? x"},
         // cmd.exe passes on quotes that close inside the path, as typed.
         {L"\"C:\\Program Files\\Virelt\"\\Pelorin.exe -?", L"-?"},
+        {L"\"C:\\Program Files\"\\Virelt\\Pelorin.exe\t-?", L"-?"},
         {L"C:\\Program\" \"Files\\Virelt\\Pelorin.exe -v x", L"-v x"},
         {L"\"C:\\Program Files\"\\Other\\Pelorin.exe x", L"\\Other\\Pelorin.exe x"},
     };

@@ -380,6 +380,7 @@ TEST_F(MainSequence, EachFailureReportsAndStartsNothing) {
           L"code page 1252, which lacks 文 (U+6587), \xD83D\xDE00 (U+1F600), \xD83D\xDE01 "
           L"(U+1F601) "
           L"of argument 2",
+          L"nothing was started.\r\n\r\n文文\xD83D\xDE00\xD83D\xDE01.dat\r\n\r\nReason: ",
           L"Rename the file", L"\"Use Unicode UTF-8 for worldwide language support\")."}},
         {"a short name that makes the command line too long",
          [](Machine& m) {

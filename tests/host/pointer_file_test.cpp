@@ -22,6 +22,7 @@ TEST(ReadFirstDataItem, FollowsTheRulesOfSequentialStringInput) {
         {L"SOFTWARE\\Java,second item\r\n", L"SOFTWARE\\Java"},
         {L"SOFTWARE\\Java   \r\n", L"SOFTWARE\\Java"},
         {L"\"SOFTWARE\\A, B\\C\",other\r\n", L"SOFTWARE\\A, B\\C"},
+        {L"\"SOFTWARE\\x\",\"SOFTWARE\\y\"", L"SOFTWARE\\x"},
         {L"  \"  padded  \"\r\n", L"  padded  "},
         {L"\"across\r\nlines\"", L"across\r\nlines"},
         {L"\"unclosed\r\nrest", L"unclosed\r\nrest", false},

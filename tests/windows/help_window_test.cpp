@@ -91,12 +91,16 @@ protected:
         return TRUE;
     }
 
-    // Starts Pelorin.exe -? and waits for its window.
+    // Starts Pelorin.exe -? and waits for its window, placed where a new window of its goes by
+    // default: where its starter asks, as a shortcut may.
     HWND ShowUsageWindow() {
         const fs::path exe = root / "app" / "Pelorin.exe";
         std::wstring command = L"\"" + exe.wstring() + L"\" -?";
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USEPOSITION;
+        startup.dwX = 40;
+        startup.dwY = 30;
         if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                             root.c_str(), &startup, &process)) {
             ADD_FAILURE() << "could not start Pelorin.exe";
@@ -152,6 +156,9 @@ TEST_F(HelpWindow, ShowsTheUsageTextInAFixedDialogAt96Dpi) {
     const HWND window = ShowUsageWindow();
     ASSERT_NE(window, nullptr);
     ExpectLayoutAt(window, 96);
+    RECT frame{};
+    GetWindowRect(window, &frame);
+    EXPECT_EQ(std::pair(frame.left, frame.top), std::pair(40L, 30L)) << "sized where it was placed";
 
     const HWND text = GetDlgItem(window, frmPelorin::txtHelp);
     const HWND close = GetDlgItem(window, frmPelorin::Close);

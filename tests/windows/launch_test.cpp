@@ -337,7 +337,9 @@ TEST_F(LaunchTest, TheRuntimesAnsiReadingNamesTheSameFilesOrNothingStarts) {
         ASSERT_EQ(seen.has_value(), c.status == 0) << "started exactly when the run succeeds";
         if (c.status != 0) {
             ASSERT_EQ(result.messageBoxes.size(), 1u);
-            EXPECT_NE(result.messageBoxes[0].find(L"which lacks"), std::wstring::npos);
+            EXPECT_NE(result.messageBoxes[0].find(c.locale == ja ? L"which lacks"
+                                                                 : L"code page 1252, which lacks"),
+                      std::wstring::npos);
             continue;
         }
         int count = 0;
@@ -358,6 +360,8 @@ TEST_F(LaunchTest, TheRuntimesAnsiReadingNamesTheSameFilesOrNothingStarts) {
         const std::string text{std::istreambuf_iterator<char>(in), {}};
         EXPECT_NE(text.find("starting: " + test::Utf8(read[0]) + "\r\n"), std::string::npos)
             << text;
+        // The ANSI code page, not the OEM one (437).
+        EXPECT_TRUE(c.locale == ja || text.find(" in code page 1252") != std::string::npos);
     }
 }
 
@@ -398,6 +402,16 @@ TEST_F(LaunchTest, EachFailureShowsAReportEndsWithItsStatusAndStartsNothing) {
          [&] {
              return std::vector<std::wstring>{L"Cannot start process", Primary(L" -e report.dat"),
                                               L"CreateProcessW"};
+         }},
+        {"javaw.exe is no program: the system's text names it",
+         [&] {
+             SetJavaHome();
+             test::WriteBytes(home / "bin" / "javaw.exe", "no program");
+         },
+         4,
+         [&] { // Wine's words for error 193, its %1 filled in
+             return std::vector<std::wstring>{L"Reason: Bad EXE format for " +
+                                              (home / "bin" / "javaw.exe").wstring() + L"."};
          }},
         {"a Java home gone, its name outside the code page",
          [&] { goneHome(root / L"J\u014Dva" / "jre"); }, 4,

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <map>
+#include <tuple>
 
 namespace {
 
@@ -81,6 +82,18 @@ TEST(Win32Platform, AfterStartUpNoDllIsLoadedFromBesideTheExe) {
 TEST(Win32Platform, ExecutablePathIsTheRunningProgram) {
     EXPECT_EQ(std::filesystem::path(platform::ExecutablePath()),
               test::BuildDirectory() / "pelorin_windows_tests.exe");
+}
+
+// The file system's identity of a file: the same one however spelled, another on the same volume
+// is not, and paths that name nothing name no file.
+TEST(Win32Platform, SameFileAsksTheFileSystemWhichFileItIs) {
+    const std::wstring exe = platform::ExecutablePath();
+    const std::wstring other = (test::BuildDirectory() / "standin_java.exe").wstring();
+    const std::tuple<std::wstring, std::wstring, bool> cases[] = {
+        {exe, exe + L".", true}, {exe, other, false}, {exe + L"1", exe + L"2", false}};
+    for (const auto& [a, b, same] : cases) {
+        EXPECT_EQ(platform::SameFile(a, b), same) << test::Utf8(a) << " | " << test::Utf8(b);
+    }
 }
 
 TEST(Win32Platform, ReadFileStartReadsAsFarAsAskedOrGivesTheSystemError) {
@@ -286,8 +299,8 @@ TEST(RegistryOnThisSystem, ReadsOnlyRegSzValues) {
               ERROR_SUCCESS);
     RegSetValueExW(created, L"JavaHome", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"C:\\Odd"), 13);
     RegCloseKey(created);
-    EXPECT_EQ(modRegAccess::ReadRegistryString(platform::RootKey::LocalMachine, odd,
-                                               L"JavaHome", modRegAccess::RegistryView::Bits32)
+    EXPECT_EQ(modRegAccess::ReadRegistryString(platform::RootKey::LocalMachine, odd, L"JavaHome",
+                                               modRegAccess::RegistryView::Bits32)
                   .value,
               L"C:\\Odd");
 }
