@@ -83,8 +83,6 @@ public:
     // may be written to (see TraceFilePath).
     Trace() noexcept;
 
-    explicit operator bool() const { return !path_.empty(); }
-
     // Adds the lines that tell a step, when the trace is on; when it is off, the record's wording
     // is never built.
     template <typename Record> void Tell(const Record& record) {
