@@ -2,8 +2,6 @@
 
 #include "launcher/text.h"
 
-#include <algorithm>
-
 namespace {
 
 std::wstring CauseText(const platform::SystemError& cause) {
@@ -17,7 +15,10 @@ std::wstring DescribeFailure(const Failure& failure) {
     const auto* const cause = std::get_if<platform::SystemError>(&failure.why);
     const FailureText* text = FailureTexts.end();
     for (const FailureText& each : FailureTexts) {
-        text = each.kind == failure.kind ? &each : text;
+        if (each.kind == failure.kind) {
+            text = &each;
+            break;
+        }
     }
     if (text == FailureTexts.end()) {
         return DescribeUnexpectedFailure(cause);

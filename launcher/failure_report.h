@@ -7,9 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <exception>
-#include <optional>
 #include <string>
-#include <string_view>
 #include <variant>
 
 // What Pelorin could not do, each with its own report; its value is the exit status it ends with.

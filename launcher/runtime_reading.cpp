@@ -77,11 +77,13 @@ RuntimeReading ReadingForAnsiRuntime(const RuntimeParts& parts) {
         reading.changed.push_back({part, argument, text, Lacking(text), NameThatReadsBack(text)});
         return reading.changed.back().replacement;
     };
-    if (!ReadsBack(parts.runtime) && !parts.runtimeThere) {
-        reading.changed.push_back(
-            {RuntimePart::Runtime, 0, parts.runtime, Lacking(parts.runtime), {}, true});
-    } else if (!ReadsBack(parts.runtime)) {
-        reading.parts.runtime = change(RuntimePart::Runtime, 0, parts.runtime);
+    if (!ReadsBack(parts.runtime)) {
+        if (parts.runtimeThere) {
+            reading.parts.runtime = change(RuntimePart::Runtime, 0, parts.runtime);
+        } else {
+            reading.changed.push_back(
+                {RuntimePart::Runtime, 0, parts.runtime, Lacking(parts.runtime), {}, true});
+        }
     }
     if (!ReadsBack(parts.executableDir)) {
         reading.parts.executableDir = change(RuntimePart::InstallFolder, 0, parts.executableDir);
