@@ -113,7 +113,10 @@ apt_update() {
 # suite's version (twin_pins); when that fails too, it stops, naming the packages and the indices.
 # Options for apt-get (-t SUITE among them) come before the packages.
 apt_install() {
-    local apt=(apt-get install -y -q --no-remove -o Acquire::Retries=3) pins log
+    # The downloaded packages go once installed: they take as much room again as Wine's prefixes,
+    # and a CI machine's disk may hold no more.
+    local apt=(apt-get install -y -q --no-remove -o Acquire::Retries=3
+        -o APT::Keep-Downloaded-Packages=false) pins log
     while [[ "${1:-}" == -* ]]; do
         [ "$1" = -t ] && { apt+=("$1"); shift; }
         apt+=("$1")
@@ -286,6 +289,9 @@ require_x86_programs() {
     fi
 }
 
+# A Wine prefix holds a copy of every Wine DLL of both architectures: 1.3 GiB, and room to run.
+PELORIN_PREFIX_MIB=1600
+
 # Points Wine at a throwaway prefix and creates it if needed. A prefix made while 32-bit programs
 # could not start has no 32-bit system files (its syswow64 is empty), and is made again once they
 # can.
@@ -299,6 +305,14 @@ use_wine_prefix() {
     fi
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         mkdir -p "$WINEPREFIX"
+        # Wine says nothing when a prefix it makes, or a program in it, finds the disk full: the
+        # program just ends with status 1.
+        local free
+        free=$(df -Pm "$WINEPREFIX" | awk 'NR == 2 { print $4 }')
+        if [ "$free" -lt "$PELORIN_PREFIX_MIB" ]; then
+            echo "Making the Wine prefix $WINEPREFIX needs $PELORIN_PREFIX_MIB MiB free, and only $free MiB are: free some space and run again." >&2
+            exit 1
+        fi
         "$WINE" wineboot -i >/dev/null 2>&1
         "$WINESERVER" -w
     fi
