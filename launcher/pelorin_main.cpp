@@ -128,6 +128,7 @@ Launch DecideLaunch(const std::wstring& javawPrefix, const std::optional<JavaHom
 }
 
 void Start(const Launch& launch, Trace& trace) {
+    trace.Tell(OptionVariables{});
     trace.Tell(Starting{launch.program, launch.commandLine});
     trace.Write(); // a run that dies inside the start leaves the steps that led to it
     try {

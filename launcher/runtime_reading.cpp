@@ -11,8 +11,9 @@ bool ReadsBack(std::wstring_view text) {
     return platform::AsAnsiProgramReadsIt(text) == text;
 }
 
-// The characters of text that the code page lacks, each once; a surrogate pair is one character.
-std::wstring Lacking(std::wstring_view text) {
+} // namespace
+
+std::wstring LackingCharacters(std::wstring_view text) {
     std::wstring lacking;
     for (std::size_t at = 0, length; at < text.size(); at += length) {
         const bool pair = at + 1 < text.size() && text[at] >= 0xD800 && text[at] < 0xDC00 &&
@@ -25,6 +26,8 @@ std::wstring Lacking(std::wstring_view text) {
     }
     return lacking;
 }
+
+namespace {
 
 // Another name of the file or folder at path that reads back exactly: its short path; for a file
 // not there yet, such as an output file, its own name after its folder's short path. Empty when
@@ -74,15 +77,20 @@ const ChangedPart* RuntimeReading::Refused() const {
 RuntimeReading ReadingForAnsiRuntime(const RuntimeParts& parts) {
     RuntimeReading reading{platform::AnsiCodePage(), parts, {}};
     const auto change = [&](RuntimePart part, std::size_t argument, const std::wstring& text) {
-        reading.changed.push_back({part, argument, text, Lacking(text), NameThatReadsBack(text)});
+        reading.changed.push_back(
+            {part, argument, text, LackingCharacters(text), NameThatReadsBack(text)});
         return reading.changed.back().replacement;
     };
     if (!ReadsBack(parts.runtime)) {
         if (parts.runtimeThere) {
             reading.parts.runtime = change(RuntimePart::Runtime, 0, parts.runtime);
         } else {
-            reading.changed.push_back(
-                {RuntimePart::Runtime, 0, parts.runtime, Lacking(parts.runtime), {}, true});
+            reading.changed.push_back({RuntimePart::Runtime,
+                                       0,
+                                       parts.runtime,
+                                       LackingCharacters(parts.runtime),
+                                       {},
+                                       true});
         }
     }
     if (!ReadsBack(parts.executableDir)) {

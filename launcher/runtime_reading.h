@@ -48,6 +48,10 @@ struct RuntimeReading {
     const ChangedPart* Refused() const;
 };
 
+// The characters of text that the runtime's code page lacks, each once; a surrogate pair is one
+// character.
+std::wstring LackingCharacters(std::wstring_view text);
+
 // Each part as the runtime is to be given it. Where every part reads back exactly, as on every
 // machine whose code page holds the text, the parts stay as they are.
 RuntimeReading ReadingForAnsiRuntime(const RuntimeParts& parts);

@@ -158,6 +158,21 @@ void Say(TraceSink& sink, Step step) {
     sink.Line({L"exit status 0"});
 }
 
+void Say(TraceSink& sink, OptionVariables) {
+    for (const wchar_t* name : {L"JDK_JAVA_OPTIONS", L"_JAVA_OPTIONS", L"JAVA_TOOL_OPTIONS"}) {
+        const std::wstring value = platform::EnvironmentVariable(name);
+        if (value.empty()) {
+            continue;
+        }
+        const std::wstring lacking = LackingCharacters(value);
+        sink.Line({L"the Java runtime reads ", name, L" = [", Abbreviated(value), L"]",
+                   lacking.empty()
+                       ? L""
+                       : L"; code page " + DecimalText(platform::AnsiCodePage()) + L" lacks " +
+                             NamedCharacters(lacking) + L", which it reads as ?"});
+    }
+}
+
 void Say(TraceSink& sink, const Starting& record) {
     sink.Line({L"starting: ", record.program});
     sink.Line({L"command line, ", DecimalText(record.commandLine.size()), L" characters: ",

@@ -50,6 +50,9 @@ enum class Step {
     UsageWindowClosed,
     Ended, // with exit status 0
 };
+// The Java runtime's option variables, which every runtime reads from the environment it
+// inherits: a stray one is a common cause of a runtime that does not start. Read only to be told.
+struct OptionVariables {};
 struct Starting {
     std::wstring_view program, commandLine;
 };
@@ -73,6 +76,8 @@ void Say(TraceSink& sink, const JavaExeLookup& record);
 // many more.
 void Say(TraceSink& sink, const RuntimeReading& reading);
 void Say(TraceSink& sink, Step step);
+// Each option variable that is set, and the characters of it that the runtime's code page lacks.
+void Say(TraceSink& sink, OptionVariables record);
 void Say(TraceSink& sink, const Starting& record);
 void Say(TraceSink& sink, const Started& record);
 void Say(TraceSink& sink, const Reported& record);

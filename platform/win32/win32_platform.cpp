@@ -267,7 +267,10 @@ std::uint32_t AnsiCodePage() {
     return GetACP();
 }
 
-std::optional<std::wstring> ShortPath(const std::wstring& path) {
+namespace {
+
+// The short name of a path as this process reaches it, redirection and all.
+std::optional<std::wstring> ShortPathAsReached(const std::wstring& path) {
     try {
         return win32::TextFromGrowingBuffer(
             L"GetShortPathNameW", [&](wchar_t* buffer, unsigned long size) {
@@ -276,6 +279,28 @@ std::optional<std::wstring> ShortPath(const std::wstring& path) {
     } catch (const std::exception&) {
         return std::nullopt;
     }
+}
+
+} // namespace
+
+std::optional<std::wstring> ShortPath(const std::wstring& path) {
+    if (win32::NativePath(path) == path) {
+        return ShortPathAsReached(path);
+    }
+    // A file in the system folder, asked for by a 32-bit program: its short name is asked of the
+    // folder a 64-bit program sees, with the redirection to SysWOW64 off for this thread during
+    // just this call. Sysnative can't be asked instead: the file system lists no folder of that
+    // name, and a 64-bit runtime could not use a name in it.
+    struct RedirectionOff {
+        void* previous = nullptr;
+        const bool off = Wow64DisableWow64FsRedirection(&previous) != FALSE;
+        ~RedirectionOff() {
+            if (off) {
+                Wow64RevertWow64FsRedirection(previous);
+            }
+        }
+    } const redirectionOff;
+    return redirectionOff.off ? ShortPathAsReached(path) : std::nullopt;
 }
 
 std::wstring Utf8ToWide(std::string_view bytes) {
@@ -308,7 +333,7 @@ std::wstring win32::NativePath(const std::wstring& path) {
     const std::wstring full = extended ? path.substr(4) : FullPath(path);
     // GetSystemDirectoryW names System32 to a 32-bit process too, in its long form.
     const std::wstring system = SystemDirectory();
-    for (const std::wstring& folder : {system, ShortPath(system).value_or(system)}) {
+    for (const std::wstring& folder : {system, ShortPathAsReached(system).value_or(system)}) {
         if (full.size() >= folder.size() &&
             SameIgnoringCase(std::wstring_view(full).substr(0, folder.size()), folder) &&
             (full.size() == folder.size() || full[folder.size()] == L'\\')) {

@@ -553,6 +553,12 @@ TEST_F(MainSequence, TraceNamesEachOutcome) {
              m.ansiLacks = {{L'ā', L'a'}};
          },
          L"  and 2 more parts that code page 1252 lacks\r\n", L"-v ā ā ā ā ā ā ā ā ā ā"},
+        {[](Machine& m) {
+             m.environment[L"JDK_JAVA_OPTIONS"] = L"-Dcity=Łodz\n";
+             m.ansiLacks = {{L'Ł', L'L'}};
+         },
+         L"reads JDK_JAVA_OPTIONS = [-Dcity=Łodz␊]; code page 1252 lacks Ł (U+0141), which it "
+         L"reads as ?\r\n"},
     };
     for (const auto& [arrange, line, arguments] : cases) {
         Fresh();

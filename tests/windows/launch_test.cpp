@@ -637,7 +637,15 @@ TEST_F(LaunchTest, TraceTellsEachStepAndChangesNothing) {
         return std::wstring(date);
     };
     const std::wstring day = today();
+    const wchar_t* const options[] = {L"JDK_JAVA_OPTIONS", L"_JAVA_OPTIONS", L"JAVA_TOOL_OPTIONS"};
+    for (const wchar_t* name : options) {
+        SetEnvironmentVariableW(name,
+                                name[0] == L'J' && name[1] == L'D' ? L"-D\u0141=1" : L"-Xmx8g");
+    }
     const auto result = Run(L" report.dat");
+    for (const wchar_t* name : options) {
+        SetEnvironmentVariableW(name, nullptr);
+    }
     const auto seen = test::WaitForRecord(record, RecordWaitMs);
     ASSERT_TRUE(seen.has_value());
     ExpectLaunched(result, javaw, Primary(L" -e report.dat"));
@@ -650,6 +658,10 @@ TEST_F(LaunchTest, TraceTellsEachStepAndChangesNothing) {
          L"pointer file read as ANSI, first item: [" + keyPath + L"]\r\n",
          registry + L", 32-bit view: JavaHome = [" + home.wstring() + L"]\r\n",
          L"Java home: " + home.wstring() + L", from the 32-bit view\r\n",
+         L"the Java runtime reads JDK_JAVA_OPTIONS = [-D\u0141=1]; code page 1252 lacks \u0141 "
+         L"(U+0141)",
+         L"the Java runtime reads _JAVA_OPTIONS = [-Xmx8g]\r\n",
+         L"the Java runtime reads JAVA_TOOL_OPTIONS = [-Xmx8g]\r\n",
          L"starting: " + javaw.wstring() + L"\r\n",
          L"command line, " + std::to_wstring(Primary(L" -e report.dat").size()) + L" characters: " +
              Primary(L" -e report.dat") + L"\r\n",
@@ -737,6 +749,34 @@ TEST_F(LaunchTest, EitherBuildStartsTheSystemFoldersOwnJavaExeAndNamesIt) {
     ASSERT_TRUE(seen.has_value()) << "no javaw.exe was started";
     EXPECT_EQ(test::Utf8(seen->module), test::Utf8(inSystem + L"jre\\bin\\javaw.exe"));
     EXPECT_TRUE(fs::exists(native.parent_path() / "pelorin-test-trace.txt"));
+
+    // Names the ANSI code page lacks go by the short names a 64-bit program sees there. A file
+    // only in SysWOW64 is none of a 64-bit program's, so nothing starts.
+    const fs::path omega = native.parent_path() / L"pelorin-test-jre-\u03A9";
+    const fs::path data = native.parent_path() / L"pelorin-test-\u0141odz.dat";
+    fs::create_directories(omega / "bin");
+    fs::copy_file(standin, omega / "bin" / "javaw.exe", fs::copy_options::overwrite_existing);
+    test::WriteBytes(data, "data");
+    test::WriteBytes(syswow64.parent_path() / L"pelorin-test-\u0141odz-wow.dat", "data");
+    placed.insert(placed.end(), {omega / "bin" / "javaw.exe", omega / "bin", omega, data,
+                                 syswow64.parent_path() / L"pelorin-test-\u0141odz-wow.dat"});
+    SetJavaHomeInUnicode(std::wstring(key->path().begin(), key->path().end()),
+                         inSystem + L"jre-\u03A9");
+    fs::remove(record);
+    EXPECT_EQ(Run(L" \"" + inSystem + L"\u0141odz.dat\"").exitCode, 0u);
+    const auto ansi = test::WaitForRecord(record, RecordWaitMs);
+    ASSERT_TRUE(ansi.has_value()) << "no javaw.exe was started";
+    int count = 0;
+    wchar_t** const split = CommandLineToArgvW(ansi->ansiCommandLine.c_str(), &count);
+    const std::vector<std::wstring> read(split, split + count);
+    LocalFree(split);
+    const auto reached = [&](const std::wstring& item) {
+        return native.parent_path().wstring() + item.substr(std::min(item.size(), wcslen(system)));
+    };
+    EXPECT_TRUE(fs::equivalent(reached(read.front()), omega / "bin" / "javaw.exe"))
+        << test::Utf8(read.front());
+    EXPECT_TRUE(fs::equivalent(reached(read.back()), data)) << test::Utf8(read.back());
+    EXPECT_EQ(Run(L" \"" + inSystem + L"\u0141odz-wow.dat\"").exitCode, 6u);
 }
 
 // A runtime of the other architecture gets the same launch, and the environment of its own: a
