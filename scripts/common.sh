@@ -108,9 +108,15 @@ apt_update() {
     printf '    %s\n' "${apt_unreadable[@]}"
 }
 
+# What the scripts installed, each as PACKAGE:ARCH VERSION: the only packages whose version they
+# may take back. It lives outside the work tree, so that every checkout's scripts share it.
+PELORIN_INSTALLED=${PELORIN_INSTALLED:-/var/lib/pelorin/installed-packages}
+
 # apt-get install, removing nothing. When apt finds no solution that removes nothing, and an index
 # could not be read, it is tried again with the twins of each architecture held at the release
 # suite's version (twin_pins); when that fails too, it stops, naming the packages and the indices.
+# Holding a twin may take a package back to an older version: only one that the scripts installed,
+# unless PELORIN_ALLOW_DOWNGRADE=1; otherwise it stops before apt changes anything, naming them.
 # Options for apt-get (-t SUITE among them) come before the packages.
 apt_install() {
     # The downloaded packages go once installed: they take as much room again as Wine's prefixes,
@@ -139,6 +145,20 @@ apt_install() {
             echo "Held at $(. /etc/os-release && echo "$VERSION_CODENAME")'s versions, as what can be read has no newer version for both architectures:"
             printf '    %s\n' "${held[@]}"
         fi
+        local package old new others=()
+        while read -r package old new; do
+            [ "$old" != - ] && dpkg --compare-versions "$new" lt "$old" || continue
+            grep -qsxF "$package $old" "$PELORIN_INSTALLED" || others+=("$package $old, which would become $new")
+        done < <(apt_changes "$log")
+        if [ ${#others[@]} -gt 0 ] && [ "${PELORIN_ALLOW_DOWNGRADE:-}" != 1 ]; then
+            echo "Installing $* would take back these packages, which were there before the scripts installed anything:" >&2
+            printf '    %s\n' "${others[@]}" >&2
+            echo "as apt-get could not read:" >&2
+            printf '    %s\n' "${apt_unreadable[@]}" >&2
+            echo "Nothing was changed. Run again once that index reads again, or set PELORIN_ALLOW_DOWNGRADE=1 to take them back all the same." >&2
+            rm -f "$log" ${pins:+"$pins"}
+            exit 1
+        fi
     else
         grep -E '^ |^E:' "$log" | tail -n 20 >&2
         echo "These packages can't be installed from what the archive gives now: $*." >&2
@@ -148,10 +168,23 @@ apt_install() {
         exit 1
     fi
     DEBIAN_FRONTEND=noninteractive "${apt[@]}" "$@"
+    mkdir -p "$(dirname "$PELORIN_INSTALLED")"
+    touch "$PELORIN_INSTALLED"
+    apt_changes "$log" | awk 'NR == FNR { now[$1] = $3; next } !($1 in now) { print }
+                              END { for (package in now) print package, now[package] }' - "$PELORIN_INSTALLED" \
+        >"$PELORIN_INSTALLED.new"
+    mv "$PELORIN_INSTALLED.new" "$PELORIN_INSTALLED"
     rm -f "$log" ${pins:+"$pins"}
 }
 
-# Prints apt preferences that hold a package's installed twin and its i386 one at the release
+# What a simulated apt-get run would install, a line each: PACKAGE:ARCH, the version installed
+# now (- for none) and the one it would install.
+apt_changes() {
+    sed -n 's/^Inst \([^ :]*\)[^ ]* \(\[\([^]]*\)\] \)\{0,1\}(\([^ ]*\) .*\[\([^]]*\)\]).*$/\1:\5 \3 \4/p' "$1" |
+        awk '{ if (NF == 2) print $1, "-", $2; else print }'
+}
+
+# Prints apt preferences that hold a package's native twin and its i386 one at the release
 # suite's version (the codename in /etc/os-release), for each twin that must match (Multi-Arch:
 # same) but whose candidates differ, as when the native index of a suite reads and its i386 one
 # doesn't. A whole source package is held, so that its other binaries, which want the same
@@ -164,9 +197,10 @@ twin_pins() {
     # The i386 packages that the install may bring in: Depends and Recommends, recursively.
     mapfile -t closure < <(apt-cache depends --recurse --no-suggests --no-conflicts --no-breaks \
         --no-replaces --no-enhances "$@" 2>/dev/null | sed -n 's/^\([^ <][^ ]*\):i386$/\1/p' | sort -u)
-    # Of those, the twins installed for the native architecture.
-    mapfile -t names < <(dpkg-query -W -f='${Package} ${Architecture} ${Multi-Arch} ${db:Status-Status}\n' \
-        "${closure[@]}" 2>/dev/null | awk -v native="$native" '$2 == native && $3 == "same" && $4 == "installed" { print $1 }')
+    # Of those, the twins (Multi-Arch: same): installed for the native architecture, or about to be
+    # with their i386 halves, as on a fresh machine that installs both builds' packages at once.
+    mapfile -t names < <(apt-cache show --no-all-versions "${closure[@]/%/:$native}" 2>/dev/null |
+        awk '/^Package:/ { name = $2 } /^Multi-Arch: same$/ { print name }' | sort -u)
     [ ${#names[@]} -gt 0 ] || return 0
     declare -A candidate
     while read -r package version; do
@@ -177,7 +211,8 @@ twin_pins() {
     for package in "${names[@]}"; do
         [ "${candidate[$package:$native]:-}" = "${candidate[$package:i386]:-}" ] && continue
         twins+=("$package (${candidate[$package:i386]:-none} for both, not ${candidate[$package:$native]:-none} for $native)")
-        sources+=("$(dpkg-query -W -f='${source:Package}' "$package:$native")")
+        sources+=("$(apt-cache show --no-all-versions "$package:$native" |
+            awk '/^Package:/ { source = $2 } /^Source:/ { source = $2 } END { print source }')")
     done
     for source in $(printf '%s\n' "${sources[@]}" | sort -u); do
         printf 'Package: src:%s\nPin: release n=%s\nPin-Priority: 1001\n\n' "$source" "$release"
