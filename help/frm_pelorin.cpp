@@ -6,11 +6,14 @@ namespace frmPelorin {
 namespace {
 
 void AppendLine(platform::ModalForm& form, std::wstring_view line) {
-    std::wstring text = form.ControlText(txtHelp);
-    form.SetControlText(txtHelp, text.append(line).append(L"\r\n"));
+    form.SetControlText(txtHelp, form.ControlText(txtHelp) + ShownLine(line));
 }
 
 } // namespace
+
+std::wstring ShownLine(std::wstring_view line) {
+    return std::wstring(line) + L"\r\n";
+}
 
 platform::FormDescription Describe() {
     platform::FormDescription form;

@@ -3,6 +3,7 @@
 
 #include "platform/platform.h"
 
+#include <string>
 #include <string_view>
 
 namespace frmPelorin {
@@ -23,6 +24,9 @@ inline constexpr std::wstring_view UsageLines[] = {
     L"and datafile   = the file created using Pelorin",
     L"and outputfile = the html output file of the datafile",
 };
+
+// A usage line as it is shown, in the window and on standard output: ended by CR LF.
+std::wstring ShownLine(std::wstring_view line);
 
 // The window as the platform shows it: caption, client size and controls in twips.
 platform::FormDescription Describe();

@@ -14,7 +14,7 @@ void ShowHelpModal() {
 std::wstring UsageText() {
     std::wstring text;
     for (const std::wstring_view line : frmPelorin::UsageLines) {
-        text.append(line).append(L"\r\n");
+        text += frmPelorin::ShownLine(line);
     }
     return text;
 }

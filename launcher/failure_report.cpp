@@ -1,6 +1,6 @@
 #include "launcher/failure_report.h"
 
-#include "launcher/text.h"
+#include "launcher/wording.h"
 
 namespace {
 
@@ -13,15 +13,10 @@ std::wstring CauseText(const platform::SystemError& cause) {
 
 std::wstring DescribeFailure(const Failure& failure) {
     const auto* const cause = std::get_if<platform::SystemError>(&failure.why);
-    const FailureText* text = FailureTexts.end();
-    for (const FailureText& each : FailureTexts) {
-        if (each.kind == failure.kind) {
-            text = &each;
-            break;
-        }
-    }
-    if (text == FailureTexts.end()) {
-        return DescribeUnexpectedFailure(cause);
+    // Found: a Failure is made only of a kind that has its row.
+    const FailureText* text = FailureTexts.begin();
+    while (text->kind != failure.kind) {
+        ++text;
     }
     std::wstring report = text->headline;
     if (!failure.subject.empty()) {

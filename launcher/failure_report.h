@@ -68,6 +68,21 @@ constexpr bool FailureStatusesAreTheirOwn() {
 }
 static_assert(FailureStatusesAreTheirOwn(), "each failure kind needs an exit status of its own");
 
+// A kind that has its row in FailureTexts, checked where a Failure is made, when it compiles: a
+// kind thrown without a row fails the build instead of reporting an unexpected failure.
+struct KindWithItsRow {
+    consteval KindWithItsRow(FailureKind kind) : kind(kind) { // NOLINT: converts from a kind
+        bool found = false;
+        for (const FailureText& row : FailureTexts) {
+            found = found || row.kind == kind;
+        }
+        if (!found) {
+            throw "a failure kind needs its row in FailureTexts";
+        }
+    }
+    FailureKind kind;
+};
+
 // In plain words, why a step failed and what to do, when no system call failed.
 struct Reason {
     std::wstring text;
@@ -75,11 +90,12 @@ struct Reason {
 
 // Thrown where a step of the run fails, and caught once, by PelorinMain::RunPelorin.
 struct Failure : std::exception {
-    Failure(FailureKind kind, std::wstring subject) : kind(kind), subject(std::move(subject)) {}
-    Failure(FailureKind kind, std::wstring subject, platform::SystemError cause)
-        : kind(kind), subject(std::move(subject)), why(std::move(cause)) {}
-    Failure(FailureKind kind, std::wstring subject, Reason reason)
-        : kind(kind), subject(std::move(subject)), why(std::move(reason)) {}
+    Failure(KindWithItsRow kind, std::wstring subject)
+        : kind(kind.kind), subject(std::move(subject)) {}
+    Failure(KindWithItsRow kind, std::wstring subject, platform::SystemError cause)
+        : kind(kind.kind), subject(std::move(subject)), why(std::move(cause)) {}
+    Failure(KindWithItsRow kind, std::wstring subject, Reason reason)
+        : kind(kind.kind), subject(std::move(subject)), why(std::move(reason)) {}
 
     const char* what() const noexcept override { return "Pelorin failure"; }
 

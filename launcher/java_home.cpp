@@ -10,8 +10,8 @@ JavaHomeChoice ChooseJavaHome(const std::wstring& runtimeKeyPath) {
     const auto views = platform::RegistryViews();
     choice.oneView = views.size() == 1;
     for (const auto view : views) {
-        auto read = modRegAccess::ReadRegistryString(platform::RootKey::LocalMachine,
-                                                     choice.keyPath, L"JavaHome", view);
+        auto read =
+            modRegAccess::ReadRegistryString(choice.root, choice.keyPath, L"JavaHome", view);
         HomeVerdict verdict = HomeVerdict::NoValue;
         if (read.value && !IsQuotableWholePath(*read.value)) {
             verdict = HomeVerdict::NotAWholePath;

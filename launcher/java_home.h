@@ -33,7 +33,9 @@ struct JavaHome {
 
 // Each view asked, what it answered and what was made of it, and the home chosen.
 struct JavaHomeChoice {
-    // The key path as the registry takes it: up to its first NUL.
+    // The root key the runtimes register under, and the key path below it as the registry takes
+    // it: up to its first NUL.
+    platform::RootKey root = platform::RootKey::LocalMachine;
     std::wstring keyPath;
     // A 32-bit Windows has one view, asked once.
     bool oneView = false;

@@ -1,6 +1,6 @@
 #include "launcher/launch_command.h"
 
-#include "launcher/text.h"
+#include "text/text.h"
 
 #include <array>
 #include <string_view>

@@ -18,7 +18,8 @@ std::wstring MakeJarArgument(const std::wstring& executableDir);
 std::wstring NormaliseArguments(const std::wstring& argLine);
 
 // The whole launch command: javaw.exe under the Java home, or java.exe from the search path when
-// none is known (the Java home is empty or blanks only).
+// there is none, which the caller gives as an empty javaHomeDir (blanks, which no whole path is,
+// count as none too).
 std::wstring ComposeLaunchCommand(const std::wstring& javawPrefix, const std::wstring& jarArgument,
                                   const std::wstring& argLine, const std::wstring& javaHomeDir);
 

@@ -1,6 +1,6 @@
 #include "launcher/paths.h"
 
-#include "launcher/text.h"
+#include "text/text.h"
 
 #include <algorithm>
 #include <optional>
@@ -45,7 +45,7 @@ bool IsAbsolutePath(std::wstring_view path) {
 
 bool IsQuotableWholePath(std::wstring_view path) {
     return IsAbsolutePath(path) && std::none_of(path.begin(), path.end(), [](wchar_t c) {
-               return c == L'"' || c < L' ' || c == L'\x7F';
+               return c == L'"' || IsControlCharacter(c);
            });
 }
 
@@ -77,11 +77,8 @@ bool IsDeviceName(std::wstring_view fileName) {
 
 std::wstring TraceFilePath(std::wstring_view value) {
     // cmd's set PELORIN_TRACE="..." && ... keeps the blank before the && too.
-    const std::wstring trimmed = TrimBlanks(value);
-    std::wstring_view variable = trimmed;
-    if (variable.size() >= 2 && variable.front() == L'"' && variable.back() == L'"') {
-        variable = variable.substr(1, variable.size() - 2);
-    }
+    const std::wstring unquoted = TrimmedAndUnquoted(value);
+    const std::wstring_view variable = unquoted;
     // A colon after the drive's names a device (COM1:) or a stream of a file (x.log:s).
     if (!IsQuotableWholePath(variable) || variable.find(L':', 2) != std::wstring_view::npos) {
         return {};

@@ -9,7 +9,7 @@
 #include "launcher/pointer_file.h"
 #include "launcher/program_search.h"
 #include "launcher/runtime_reading.h"
-#include "launcher/text.h"
+#include "launcher/wording.h"
 #include "platform/platform.h"
 
 namespace PelorinMain {

@@ -22,7 +22,10 @@ struct Launch {
 std::optional<Launch> Main(Trace& trace);
 
 // Runs Main and turns a failure into its report and exit status. The program's entry returns what
-// this gives; it is the only place that catches.
+// this gives. Every failure that ends the run is caught here: a Failure with its kind's status, a
+// SystemError or anything else as an unexpected failure. The steps catch a SystemError only to
+// make it a Failure of their own (the pointer file, the usage window, the start), and the trace
+// catches what keeps it from being written, which changes nothing of the run.
 int RunPelorin();
 
 } // namespace PelorinMain

@@ -1,9 +1,9 @@
 #include "launcher/pointer_file.h"
 
 #include "launcher/failure_report.h"
-#include "launcher/text.h"
 #include "platform/platform.h"
 #include "text/decoding.h"
+#include "text/text.h"
 
 namespace {
 

@@ -1,18 +1,10 @@
 #include "launcher/program_search.h"
 
 #include "launcher/paths.h"
-#include "launcher/text.h"
 #include "platform/platform.h"
+#include "text/text.h"
 
 namespace {
-
-std::wstring Unquoted(std::wstring folder) {
-    folder = TrimBlanks(folder);
-    if (folder.size() >= 2 && folder.front() == L'"' && folder.back() == L'"') {
-        folder = folder.substr(1, folder.size() - 2);
-    }
-    return folder;
-}
 
 // The last part of a path, after its last backslash or slash.
 std::wstring_view FileNameOf(std::wstring_view path) {
@@ -31,7 +23,7 @@ std::vector<std::wstring> ProgramSearchFolders(const std::wstring& executableDir
     std::size_t start = 0;
     while (start <= pathVariable.size()) {
         const auto end = std::min(pathVariable.find(L';', start), pathVariable.size());
-        const std::wstring folder = Unquoted(pathVariable.substr(start, end - start));
+        const std::wstring folder = TrimmedAndUnquoted(pathVariable.substr(start, end - start));
         if (IsAbsolutePath(folder)) {
             folders.push_back(folder);
         }

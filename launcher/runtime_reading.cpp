@@ -1,7 +1,7 @@
 #include "launcher/runtime_reading.h"
 
-#include "launcher/text.h"
 #include "platform/platform.h"
+#include "text/text.h"
 
 #include <algorithm>
 
@@ -16,9 +16,7 @@ bool ReadsBack(std::wstring_view text) {
 std::wstring LackingCharacters(std::wstring_view text) {
     std::wstring lacking;
     for (std::size_t at = 0, length; at < text.size(); at += length) {
-        const bool pair = at + 1 < text.size() && text[at] >= 0xD800 && text[at] < 0xDC00 &&
-                          text[at + 1] >= 0xDC00 && text[at + 1] < 0xE000;
-        length = pair ? 2 : 1;
+        length = CharacterLength(text, at);
         const std::wstring_view character = text.substr(at, length);
         if (!ReadsBack(character) && lacking.find(character) == std::wstring::npos) {
             lacking += character;

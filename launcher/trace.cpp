@@ -1,7 +1,7 @@
 #include "launcher/trace.h"
 
 #include "launcher/paths.h"
-#include "launcher/text.h"
+#include "launcher/wording.h"
 #include "pelorin_version.h"
 #include "platform/platform.h"
 
@@ -57,7 +57,8 @@ std::wstring TraceText(const ViewAnswer& answer) {
     case Outcome::NoValue:
         return L"no value JavaHome (error " + DecimalText(read.code) + L")";
     case Outcome::OtherType:
-        return L"JavaHome is of type " + read.typeName + L", not REG_SZ";
+        return L"JavaHome is of type " + read.typeName + L", not " +
+               modRegAccess::RegistryTypeName(modRegAccess::StringType);
     case Outcome::Value:
         break;
     }
@@ -113,17 +114,20 @@ void Say(TraceSink& sink, const RuntimeReading& reading) {
 }
 
 void Say(TraceSink& sink, const JavaHomeChoice& choice) {
+    // A 32-bit Windows keeps one view, which either name reaches.
+    const auto viewOf = [&](modRegAccess::RegistryView view) -> std::wstring_view {
+        return choice.oneView ? L"one view of a 32-bit Windows" : ViewName(view);
+    };
     for (const auto& answer : choice.views) {
-        sink.Line({L"registry: HKEY_LOCAL_MACHINE\\", choice.keyPath, L", ",
-                   choice.oneView ? L"the one view of a 32-bit Windows" : ViewName(answer.view),
-                   L": ", TraceText(answer)});
+        sink.Line({L"registry: ", modRegAccess::RootKeyName(choice.root), L"\\", choice.keyPath,
+                   choice.oneView ? L", the " : L", ", viewOf(answer.view), L": ",
+                   TraceText(answer)});
     }
     if (!choice.home) {
         sink.Line({L"Java home: none, so java.exe"});
         return;
     }
-    const std::wstring_view view =
-        choice.oneView ? L"one view of a 32-bit Windows" : ViewName(choice.home->view);
+    const std::wstring_view view = viewOf(choice.home->view);
     if (choice.home->javawThere) {
         sink.Line({L"Java home: ", choice.home->dir, L", from the ", view});
     } else {

@@ -33,8 +33,9 @@ private:
     Trace& trace_;
 };
 
-// The steps of a run that the trace tells, each a record that Main hands over as it happens. Each
-// record's wording has one home, the Say function for it.
+// The steps of a run that the trace tells, each a record handed over as it happens, by Main and
+// the steps it calls: DecideLaunch, FindJavaExe, Start and RunPelorin. Each record's wording has
+// one home, the Say function for it.
 struct RunBegins {
     std::wstring_view commandLine, argLine, executableDir, pointerFile;
 };

@@ -118,8 +118,7 @@ struct RegistryAnswer {
     enum class Outcome { NoKey, NoValue, Value };
     Outcome outcome = Outcome::NoKey;
     std::uint32_t code = 0; // the system's code for the call that decided the answer
-    bool isString = false;  // of a value: whether its type is REG_SZ
-    std::wstring typeName;  // of a value: its type as Windows names it, such as REG_DWORD
+    std::uint32_t type = 0; // of a value: its type as Windows stores it, such as 4 for REG_DWORD
     std::string data;       // of a value: its bytes as stored
 };
 

@@ -1,10 +1,36 @@
 #include "registry/registry.h"
 
 #include "text/decoding.h"
+#include "text/text.h"
 
 #include <algorithm>
 
 namespace modRegAccess {
+
+std::wstring RootKeyName(platform::RootKey root) {
+    switch (root) {
+    case platform::RootKey::LocalMachine:
+        break;
+    }
+    return L"HKEY_LOCAL_MACHINE";
+}
+
+std::wstring RegistryTypeName(std::uint32_t type) {
+    // Windows' numbers for them (winnt.h).
+    static constexpr const wchar_t* names[] = {L"REG_NONE",
+                                               L"REG_SZ",
+                                               L"REG_EXPAND_SZ",
+                                               L"REG_BINARY",
+                                               L"REG_DWORD",
+                                               L"REG_DWORD_BIG_ENDIAN",
+                                               L"REG_LINK",
+                                               L"REG_MULTI_SZ",
+                                               L"REG_RESOURCE_LIST",
+                                               L"REG_FULL_RESOURCE_DESCRIPTOR",
+                                               L"REG_RESOURCE_REQUIREMENTS_LIST",
+                                               L"REG_QWORD"};
+    return type < std::size(names) ? names[type] : L"type " + DecimalText(type);
+}
 
 RegistryRead ReadRegistryString(platform::RootKey rootKey, const std::wstring& keyPath,
                                 const std::wstring& valueName, RegistryView view) {
@@ -19,13 +45,13 @@ RegistryRead ReadRegistryString(platform::RootKey rootKey, const std::wstring& k
     case platform::RegistryAnswer::Outcome::Value:
         break;
     }
-    if (!answer.isString) {
-        return {Outcome::OtherType, answer.code, answer.typeName, std::nullopt};
+    if (answer.type != StringType) {
+        return {Outcome::OtherType, answer.code, RegistryTypeName(answer.type), std::nullopt};
     }
     // UTF-16, little-endian, whose text ends at its first NUL.
     std::wstring text = Utf16ToWide(answer.data, false);
     text.resize(std::min(text.find(L'\0'), text.size()));
-    return {Outcome::Value, answer.code, answer.typeName, text};
+    return {Outcome::Value, answer.code, RegistryTypeName(answer.type), text};
 }
 
 } // namespace modRegAccess

@@ -22,6 +22,16 @@ struct RegistryRead {
     std::optional<std::wstring> value;
 };
 
+// The root key as reports and the trace name it, such as HKEY_LOCAL_MACHINE.
+std::wstring RootKeyName(platform::RootKey root);
+
+// The one type whose value holds a Java home, REG_SZ: a string, not one with variables to expand.
+constexpr std::uint32_t StringType = 1;
+
+// The type of a value as reports and the trace name it, such as REG_DWORD, from the number Windows
+// stores; a type Windows does not name is "type" and its number.
+std::wstring RegistryTypeName(std::uint32_t type);
+
 // The string held by a REG_SZ value, cut before its first NUL; no value for every registry
 // problem (missing key or value, refused access, any other type). Read through the wide API, so
 // that the text is what the installer wrote, whatever the code page.

@@ -34,34 +34,6 @@ TextFromGrowingBuffer(const wchar_t* call,
 
 namespace {
 
-std::wstring RegistryTypeName(DWORD type) {
-    static constexpr std::pair<DWORD, const wchar_t*> names[] = {
-        {REG_NONE, L"REG_NONE"},
-        {REG_SZ, L"REG_SZ"},
-        {REG_EXPAND_SZ, L"REG_EXPAND_SZ"},
-        {REG_BINARY, L"REG_BINARY"},
-        {REG_DWORD, L"REG_DWORD"},
-        {REG_DWORD_BIG_ENDIAN, L"REG_DWORD_BIG_ENDIAN"},
-        {REG_LINK, L"REG_LINK"},
-        {REG_MULTI_SZ, L"REG_MULTI_SZ"},
-        {REG_RESOURCE_LIST, L"REG_RESOURCE_LIST"},
-        {REG_FULL_RESOURCE_DESCRIPTOR, L"REG_FULL_RESOURCE_DESCRIPTOR"},
-        {REG_RESOURCE_REQUIREMENTS_LIST, L"REG_RESOURCE_REQUIREMENTS_LIST"},
-        {REG_QWORD, L"REG_QWORD"}};
-    for (const auto& [number, name] : names) {
-        if (number == type) {
-            return name;
-        }
-    }
-    // Written out here: std::to_wstring brings the C runtime's whole formatter.
-    std::wstring digits;
-    do {
-        digits.insert(digits.begin(), static_cast<wchar_t>(L'0' + type % 10));
-        type /= 10;
-    } while (type != 0);
-    return L"type " + digits;
-}
-
 // A value that keeps changing size between the reads is given up after this many.
 constexpr int MaxValueReads = 4;
 
@@ -79,15 +51,14 @@ RegistryAnswer ReadGrowingValue(const std::function<long(unsigned long* type, un
         status = query(&type, reinterpret_cast<BYTE*>(data.data()), &readSize);
         if (status == ERROR_SUCCESS) {
             data.resize(std::min<std::size_t>(readSize, data.size())); // it may have shrunk
-            return {Outcome::Value, ERROR_SUCCESS, type == REG_SZ, RegistryTypeName(type),
-                    std::move(data)};
+            return {Outcome::Value, ERROR_SUCCESS, type, std::move(data)};
         }
         if (status == ERROR_MORE_DATA && read + 1 < MaxValueReads) { // it grew, to readSize
             size = readSize;
             status = ERROR_SUCCESS;
         }
     }
-    return {Outcome::NoValue, static_cast<std::uint32_t>(status), {}, {}, {}};
+    return {Outcome::NoValue, static_cast<std::uint32_t>(status), 0, {}};
 }
 
 SystemError LastSystemError(const wchar_t* call) {
@@ -276,7 +247,7 @@ std::optional<std::wstring> ShortPathAsReached(const std::wstring& path) {
             L"GetShortPathNameW", [&](wchar_t* buffer, unsigned long size) {
                 return static_cast<unsigned long>(GetShortPathNameW(path.c_str(), buffer, size));
             });
-    } catch (const std::exception&) {
+    } catch (const SystemError&) {
         return std::nullopt;
     }
 }
@@ -361,7 +332,7 @@ std::wstring FullPath(const std::wstring& path) {
                 return static_cast<unsigned long>(
                     GetFullPathNameW(path.c_str(), size, buffer, nullptr));
             });
-    } catch (const std::exception&) {
+    } catch (const SystemError&) {
         return {};
     }
 }
@@ -464,7 +435,7 @@ RegistryAnswer ReadRegistryValue(RootKey rootKey, const std::wstring& keyPath,
     using Outcome = RegistryAnswer::Outcome;
     const RegistryFunctions& registry = Registry();
     if (registry.open == nullptr) {
-        return {Outcome::NoKey, ERROR_PROC_NOT_FOUND, {}, {}, {}};
+        return {Outcome::NoKey, ERROR_PROC_NOT_FOUND, 0, {}};
     }
     // Read access is all that is needed; asking for more is refused to ordinary users under
     // HKEY_LOCAL_MACHINE.
@@ -472,7 +443,7 @@ RegistryAnswer ReadRegistryValue(RootKey rootKey, const std::wstring& keyPath,
     HKEY key = nullptr;
     const LONG opened = registry.open(ToHkey(rootKey), keyPath.c_str(), 0, access, &key);
     if (opened != ERROR_SUCCESS) {
-        return {Outcome::NoKey, static_cast<std::uint32_t>(opened), {}, {}, {}};
+        return {Outcome::NoKey, static_cast<std::uint32_t>(opened), 0, {}};
     }
     const std::unique_ptr<HKEY__, decltype(registry.close)> owner(key, registry.close);
     return win32::ReadGrowingValue(

@@ -5,8 +5,8 @@
 // each argument written alone reads back the same.
 #include "expect.h"
 #include "launcher/launch_command.h"
-#include "launcher/text.h"
 #include "launcher/runtime_reading.h"
+#include "text/text.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

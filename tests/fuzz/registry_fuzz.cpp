@@ -8,16 +8,16 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider input(data, size);
-    const std::wstring typeName =
-        input.PickValueInArray({L"REG_SZ", L"REG_SZ", L"REG_EXPAND_SZ", L"REG_BINARY"});
+    using namespace memory_platform;
+    const std::uint32_t type = input.PickValueInArray({RegSz, RegSz, RegExpandSz, RegBinary});
     const std::string stored = input.ConsumeRemainingBytesAsString();
 
     memory_platform::Reset();
-    memory_platform::TheMachine().registry64[L"SOFTWARE\\Key"][L"JavaHome"] = {typeName, stored};
+    memory_platform::TheMachine().registry64[L"SOFTWARE\\Key"][L"JavaHome"] = {type, stored};
     const auto read =
         modRegAccess::ReadRegistryString(platform::RootKey::LocalMachine, L"SOFTWARE\\Key",
                                          L"JavaHome", modRegAccess::RegistryView::Bits64);
-    Expect(read.value.has_value() == (typeName == L"REG_SZ"));
+    Expect(read.value.has_value() == (type == RegSz));
     Expect(read.value.has_value() == (read.outcome == modRegAccess::RegistryRead::Outcome::Value));
     if (read.value) {
         const std::string bytes = memory_platform::Utf16Bytes(*read.value);

@@ -1,7 +1,7 @@
 #include "help/frm_pelorin.h"
 #include "help/help.h"
-#include "tests/support/memory_platform.h"
 #include "tests/expected_usage_text.h"
+#include "tests/support/memory_platform.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "launcher/paths.h"
 #include "launcher/program_search.h"
 #include "launcher/runtime_reading.h"
-#include "launcher/text.h"
+#include "launcher/wording.h"
 #include "tests/support/memory_platform.h"
 
 #include <gtest/gtest.h>
@@ -259,6 +259,20 @@ TEST(Abbreviated, ShowsTheStartAndEndAndNeverSplitsAPair) {
     };
     for (const auto& [text, shown] : cases) {
         EXPECT_EQ(Abbreviated(text), shown);
+    }
+}
+
+// A surrogate pair is one character; a half without its partner, as NTFS allows in a name, is
+// named as itself.
+TEST(NamedCharacters, NamesEachCharacterByItsCodePoint) {
+    const std::pair<std::wstring, std::wstring> cases[] = {
+        {L"\xD800\u0141", L"\xD800 (U+D800), \u0141 (U+0141)"},
+        {L"\xDC00x", L"\xDC00 (U+DC00), x (U+0078)"},
+        {L"\xD83D\xDE00", L"\xD83D\xDE00 (U+1F600)"},
+        {L"x\xD800", L"x (U+0078), \xD800 (U+D800)"},
+    };
+    for (const auto& [characters, named] : cases) {
+        EXPECT_EQ(NamedCharacters(characters), named);
     }
 }
 

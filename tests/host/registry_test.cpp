@@ -10,6 +10,7 @@ namespace {
 
 using memory_platform::Machine;
 using memory_platform::RegistryValue;
+using namespace memory_platform; // the registry types by number
 using Outcome = modRegAccess::RegistryRead::Outcome;
 
 const std::wstring KeyPath = L"SOFTWARE\\JavaSoft\\Java Runtime Environment\\1.8";
@@ -23,8 +24,8 @@ struct RegistryCase {
     modRegAccess::RegistryView view = modRegAccess::RegistryView::Bits32;
 };
 
-void Put32(Machine& m, const std::wstring& typeName, const std::string& data) {
-    m.registry32[KeyPath][L"JavaHome"] = RegistryValue{typeName, data};
+void Put32(Machine& m, std::uint32_t type, const std::string& data) {
+    m.registry32[KeyPath][L"JavaHome"] = RegistryValue{type, data};
 }
 
 std::string Terminated(const std::wstring& text) {
@@ -38,52 +39,51 @@ TEST(ReadRegistryString, AnswersAStringOrNoValue) {
     const std::wstring longWithNul = std::wstring(40000, L'a') + L'\0' + L"tail";
     const std::wstring outsideTheCodePage = L"C:\\J\u0430va \u65E5\u672C";
     const RegistryCase cases[] = {
-        {"REG_SZ", [](Machine& m) { Put32(m, L"REG_SZ", Terminated(L"C:\\Java")); }, L"C:\\Java",
+        {"REG_SZ", [](Machine& m) { Put32(m, RegSz, Terminated(L"C:\\Java")); }, L"C:\\Java",
          Outcome::Value},
         {"missing key", [](Machine&) {}, std::nullopt, Outcome::NoKey, L""},
         {"missing value",
          [](Machine& m) {
-             m.registry32[KeyPath][L"Other"] = {L"REG_SZ", Terminated(L"C:\\J")};
+             m.registry32[KeyPath][L"Other"] = {RegSz, Terminated(L"C:\\J")};
          },
          std::nullopt, Outcome::NoValue, L""},
-        {"REG_EXPAND_SZ", [](Machine& m) { Put32(m, L"REG_EXPAND_SZ", Terminated(L"C:\\Java")); },
+        {"REG_EXPAND_SZ", [](Machine& m) { Put32(m, RegExpandSz, Terminated(L"C:\\Java")); },
          std::nullopt, Outcome::OtherType, L"REG_EXPAND_SZ"},
         {"REG_MULTI_SZ",
-         [](Machine& m) { Put32(m, L"REG_MULTI_SZ", Terminated(L"C:\\Java") + '\0' + '\0'); },
+         [](Machine& m) { Put32(m, RegMultiSz, Terminated(L"C:\\Java") + '\0' + '\0'); },
          std::nullopt, Outcome::OtherType, L"REG_MULTI_SZ"},
-        {"empty value", [](Machine& m) { Put32(m, L"REG_SZ", Terminated(L"")); }, L"",
-         Outcome::Value},
-        {"zero bytes", [](Machine& m) { Put32(m, L"REG_SZ", ""); }, L"", Outcome::Value},
+        {"empty value", [](Machine& m) { Put32(m, RegSz, Terminated(L"")); }, L"", Outcome::Value},
+        {"zero bytes", [](Machine& m) { Put32(m, RegSz, ""); }, L"", Outcome::Value},
         {"no terminator",
-         [](Machine& m) { Put32(m, L"REG_SZ", memory_platform::Utf16Bytes(L"C:\\Java")); },
-         L"C:\\Java", Outcome::Value},
+         [](Machine& m) { Put32(m, RegSz, memory_platform::Utf16Bytes(L"C:\\Java")); }, L"C:\\Java",
+         Outcome::Value},
         {"odd byte size",
-         [](Machine& m) { Put32(m, L"REG_SZ", memory_platform::Utf16Bytes(L"C:\\J") + 'x'); },
-         L"C:\\J", Outcome::Value},
+         [](Machine& m) { Put32(m, RegSz, memory_platform::Utf16Bytes(L"C:\\J") + 'x'); }, L"C:\\J",
+         Outcome::Value},
         {"embedded NUL",
          [](Machine& m) {
-             Put32(m, L"REG_SZ", memory_platform::Utf16Bytes(std::wstring(L"C:\\Ja\0va\0", 9)));
+             Put32(m, RegSz, memory_platform::Utf16Bytes(std::wstring(L"C:\\Ja\0va\0", 9)));
          },
          L"C:\\Ja", Outcome::Value},
         {"leading NUL",
          [](Machine& m) {
-             Put32(m, L"REG_SZ", memory_platform::Utf16Bytes(std::wstring(L"\0C:\\J", 5)));
+             Put32(m, RegSz, memory_platform::Utf16Bytes(std::wstring(L"\0C:\\J", 5)));
          },
          L"", Outcome::Value},
-        {"100,000 characters", [&](Machine& m) { Put32(m, L"REG_SZ", Terminated(longText)); },
-         longText, Outcome::Value},
+        {"100,000 characters", [&](Machine& m) { Put32(m, RegSz, Terminated(longText)); }, longText,
+         Outcome::Value},
         {"first NUL past 32,767",
-         [&](Machine& m) { Put32(m, L"REG_SZ", memory_platform::Utf16Bytes(longWithNul)); },
+         [&](Machine& m) { Put32(m, RegSz, memory_platform::Utf16Bytes(longWithNul)); },
          std::wstring(40000, L'a'), Outcome::Value},
         {"text outside the ANSI code page",
-         [&](Machine& m) { Put32(m, L"REG_SZ", Terminated(outsideTheCodePage)); },
-         outsideTheCodePage, Outcome::Value},
+         [&](Machine& m) { Put32(m, RegSz, Terminated(outsideTheCodePage)); }, outsideTheCodePage,
+         Outcome::Value},
         {"characters whose low byte is zero",
-         [](Machine& m) { Put32(m, L"REG_SZ", Terminated(L"C:\\\u0100\u4E00")); },
-         L"C:\\\u0100\u4E00", Outcome::Value},
+         [](Machine& m) { Put32(m, RegSz, Terminated(L"C:\\\u0100\u4E00")); }, L"C:\\\u0100\u4E00",
+         Outcome::Value},
         {"64-bit view",
          [](Machine& m) {
-             m.registry64[KeyPath][L"JavaHome"] = {L"REG_SZ", Terminated(L"C:\\J64")};
+             m.registry64[KeyPath][L"JavaHome"] = {RegSz, Terminated(L"C:\\J64")};
          },
          L"C:\\J64", Outcome::Value, L"REG_SZ", modRegAccess::RegistryView::Bits64},
     };

@@ -236,22 +236,19 @@ RegistryAnswer ReadRegistryValue(RootKey rootKey, const std::wstring& keyPath,
         return memory_platform::SameKeyPath(entry.first, path);
     });
     if (rootKey != RootKey::LocalMachine || key == keys.end()) {
-        return {Outcome::NoKey, ErrorFileNotFound, {}, {}, {}};
+        return {Outcome::NoKey, ErrorFileNotFound, 0, {}};
     }
     const auto value = key->second.find(valueName);
     if (value == key->second.end()) {
-        return {Outcome::NoValue, ErrorFileNotFound, {}, {}, {}};
+        return {Outcome::NoValue, ErrorFileNotFound, 0, {}};
     }
-    return {Outcome::Value, 0, value->second.typeName == L"REG_SZ", value->second.typeName,
-            value->second.data};
+    return {Outcome::Value, 0, value->second.type, value->second.data};
 }
 
 std::uint32_t LaunchProcess(const std::wstring& applicationPath, const std::wstring& commandLine,
-                            ShowState showState) {
+                            ShowState) {
     memory_platform::FailIfAsked(L"CreateProcessW");
-    // As the real one passes it to Windows: SW_SHOWNORMAL.
-    const int shown = showState == ShowState::Normal ? 1 : 0;
-    TheMachine().started.push_back({applicationPath, commandLine, shown});
+    TheMachine().started.push_back({applicationPath, commandLine});
     return 4242;
 }
 

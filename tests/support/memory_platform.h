@@ -12,8 +12,17 @@
 
 namespace memory_platform {
 
+// Registry types by the numbers Windows stores, as winnt.h defines them.
+enum RegistryType : std::uint32_t {
+    RegSz = 1,
+    RegExpandSz = 2,
+    RegBinary = 3,
+    RegDword = 4,
+    RegMultiSz = 7,
+};
+
 struct RegistryValue {
-    std::wstring typeName = L"REG_SZ";
+    std::uint32_t type = RegSz;
     std::string data; // the bytes as stored
 };
 
@@ -55,7 +64,6 @@ struct Machine {
     struct Started {
         std::wstring program;
         std::wstring commandLine;
-        int showState = 0;
     };
     std::vector<Started> started;
 

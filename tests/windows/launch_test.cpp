@@ -122,7 +122,8 @@ protected:
         EXPECT_EQ(test::Utf8(seen->commandLine), test::Utf8(command));
         EXPECT_TRUE(fs::equivalent(seen->module, module)) << test::Utf8(seen->module);
         EXPECT_TRUE(fs::equivalent(seen->directory, dataDir)) << test::Utf8(seen->directory);
-        EXPECT_EQ(seen->showState, L"1");
+        // The launch asks for ShowState::Normal, which Windows gets as SW_SHOWNORMAL.
+        EXPECT_EQ(seen->showState, std::to_wstring(SW_SHOWNORMAL));
         if (programFilesLike != nullptr) {
             wchar_t value[MAX_PATH] = L"";
             GetEnvironmentVariableW(programFilesLike, value, MAX_PATH);

@@ -1,4 +1,4 @@
-#include "launcher/text.h"
+#include "launcher/wording.h"
 
 namespace {
 
@@ -8,32 +8,13 @@ constexpr std::size_t ShownEnd = 300;
 
 } // namespace
 
-std::wstring TrimBlanks(std::wstring_view text) {
-    const auto first = text.find_first_not_of(L' ');
-    if (first == std::wstring_view::npos) {
-        return {};
-    }
-    const auto last = text.find_last_not_of(L' ');
-    return std::wstring(text.substr(first, last - first + 1));
-}
-
-std::wstring DecimalText(std::uint64_t number) {
-    std::wstring digits;
-    do {
-        digits.insert(digits.begin(), static_cast<wchar_t>(L'0' + number % 10));
-        number /= 10;
-    } while (number != 0);
-    return digits;
-}
-
 std::wstring NamedCharacters(std::wstring_view characters) {
     std::wstring named;
-    for (std::size_t at = 0; at < characters.size(); ++at) {
+    for (std::size_t at = 0, length; at < characters.size(); at += length) {
+        length = CharacterLength(characters, at);
         std::uint32_t point = static_cast<std::uint32_t>(characters[at]);
-        std::size_t length = 1;
-        if (point >= 0xD800 && point < 0xDC00 && at + 1 < characters.size()) {
+        if (length == 2) {
             point = 0x10000 + ((point - 0xD800) << 10) + (characters[at + 1] - 0xDC00);
-            length = 2;
         }
         std::wstring hex;
         for (; point != 0 || hex.size() < 4; point >>= 4) {
@@ -41,7 +22,6 @@ std::wstring NamedCharacters(std::wstring_view characters) {
         }
         named += (named.empty() ? L"" : L", ") + std::wstring(characters.substr(at, length)) +
                  L" (U+" + hex + L")";
-        at += length - 1;
     }
     return named;
 }
@@ -51,34 +31,18 @@ std::wstring Abbreviated(const std::wstring& text) {
         return text;
     }
     // A surrogate pair on either cut goes with the middle.
-    const auto isSurrogate = [](wchar_t c, wchar_t first) {
-        return c >= first && c < first + 0x400;
-    };
-    const std::size_t start = ShownStart - (isSurrogate(text[ShownStart - 1], 0xD800) ? 1 : 0);
+    const std::size_t start = ShownStart - (CharacterLength(text, ShownStart - 1) == 2 ? 1 : 0);
     std::size_t end = text.size() - ShownEnd;
-    end += isSurrogate(text[end], 0xDC00) ? 1 : 0;
+    end += end > 0 && CharacterLength(text, end - 1) == 2 ? 1 : 0;
     return text.substr(0, start) + L" \u2026 " + text.substr(end) + L"\n(" +
            DecimalText(text.size()) + L" characters; the middle is left out here)";
-}
-
-std::wstring WithWindowsLineEnds(std::wstring_view text) {
-    std::wstring lines;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == L'\n' && (i == 0 || text[i - 1] != L'\r')) {
-            lines.push_back(L'\r');
-        }
-        lines.push_back(text[i]);
-    }
-    return lines;
 }
 
 std::wstring Visible(std::wstring_view text) {
     std::wstring shown(text);
     for (wchar_t& c : shown) {
-        if (c < 0x20) {
-            c = static_cast<wchar_t>(0x2400 + c);
-        } else if (c == 0x7F) {
-            c = 0x2421;
+        if (IsControlCharacter(c)) {
+            c = c == 0x7F ? 0x2421 : static_cast<wchar_t>(0x2400 + c);
         }
     }
     return shown;

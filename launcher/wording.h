@@ -1,15 +1,10 @@
-// The forms in which reports and the trace show text.
+// The wording of reports and the trace: the forms in which they show text.
 #pragma once
 
-#include <cstdint>
+#include "text/text.h"
+
 #include <string>
 #include <string_view>
-
-// The text with blanks (only U+0020) removed from both ends.
-std::wstring TrimBlanks(std::wstring_view text);
-
-// A number in decimal digits, for reports.
-std::wstring DecimalText(std::uint64_t number);
 
 // Each character of the text with its code point, for reports and the trace: Ł (U+0141), 文
 // (U+6587). A surrogate pair is one character.
@@ -24,9 +19,6 @@ std::wstring Abbreviated(const std::wstring& text);
 // Control Pictures block (U+2400 to U+241F, U+2421): a line end in an argument or a NUL in a file
 // is seen, and a count of characters stays true of what is shown.
 std::wstring Visible(std::wstring_view text);
-
-// The text with each line end CR LF, as Windows tools read text: an LF alone gets a CR before it.
-std::wstring WithWindowsLineEnds(std::wstring_view text);
 
 // A system's message with its inserts filled in: %1 is insertOne, any other (%2 to %99) is left
 // out, and the blank before an insert left out goes with it.
