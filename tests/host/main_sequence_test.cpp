@@ -393,6 +393,16 @@ TEST_F(MainSequence, EachFailureReportsAndStartsNothing) {
          6,
          {L"code page 1252, which lacks \xD800 (U+D800), Ł (U+0141) of argument 2",
           L"\"Use Unicode UTF-8 for worldwide language support\")."}},
+        {"a Java home whose path the runtime would read otherwise",
+         [](Machine& m) {
+             SetJavaHome(m.registry32, RegSz, L"C:\\Łava");
+             m.files[L"C:\\Łava\\bin\\javaw.exe"] = "MZ";
+             m.ansiLacks = {{L'Ł', L'L'}};
+         },
+         L"report.dat",
+         6,
+         {L"of the Java runtime's path", L"Reinstall the Java runtime into a folder",
+          L"support\")."}},
         {"a short name that makes the command line too long",
          [](Machine& m) {
              m.ansiLacks = {{L'ā', L'a'}};

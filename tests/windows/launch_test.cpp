@@ -686,6 +686,10 @@ TEST_F(LaunchTest, TraceTellsEachStepAndChangesNothing) {
     EXPECT_EQ(Run(L" report.dat").exitCode, 2u);
     ExpectTraceLines(trace, {L"report, exit status 2: File not found: the runtime pointer file "
                              L"could not be opened.\r\n"});
+    std::ifstream shown(trace, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(shown), {}).find("standard error only"),
+              std::string::npos)
+        << "the report was shown in a window";
 }
 
 // On 64-bit Windows either build starts the java.exe that a 64-bit program finds in the system
@@ -875,12 +879,16 @@ protected:
 };
 
 TEST_F(UnseenRun, AFailureGoesToStandardErrorAndEndsWithItsStatus) {
+    SetEnvironmentVariableW(L"PELORIN_TRACE", (root / "trace.txt").c_str());
     fs::remove(app / "JRE.pelorin");
     const auto result = RunUnseen(L" report.dat");
     EXPECT_EQ(result.exitCode, 2u);
     EXPECT_TRUE(result.messageBoxes.empty());
     EXPECT_NE(result.standardError.find("Pelorin: File not found"), std::string::npos)
         << result.standardError;
+    ExpectTraceLines(
+        root / "trace.txt",
+        {L"no one can see a window here, so the report goes to standard error only\r\n"});
 }
 
 // A pipe too small for the text, read only after the run, is given up after a second, and one

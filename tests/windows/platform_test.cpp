@@ -1,6 +1,8 @@
 // The Win32 platform layer in-process, against the real (or Wine's) system.
 #include "test_support.h"
 
+#include <sddl.h>
+
 #include "platform/platform.h"
 #include "platform/win32/win32_platform.h"
 #include "registry/registry.h"
@@ -216,6 +218,7 @@ TEST(Win32Platform, ARegistryValueIsReadAgainWhenItGrew) {
     const std::string grown = "C:\\Longer";
     const GrowingCase cases[] = {
         {"grows once", {"C:\\J", grown}, ERROR_SUCCESS, grown, ERROR_SUCCESS},
+        {"grows thrice", {"a", "ab", "abc", "abcd"}, ERROR_SUCCESS, "abcd", ERROR_SUCCESS},
         {"shrinks", {"C:\\Longer", "C:\\J"}, ERROR_SUCCESS, "C:\\J", ERROR_SUCCESS},
         {"read fails", {"C:\\J"}, ERROR_ACCESS_DENIED, std::nullopt, ERROR_ACCESS_DENIED},
         {"keeps growing",
@@ -291,6 +294,23 @@ TEST(RegistryOnThisSystem, ReadsOnlyRegSzValues) {
         EXPECT_EQ(read.value, c.expected);
         EXPECT_EQ(read.typeName, c.typeName);
     }
+    // A key that grants everyone reading alone, as HKEY_LOCAL_MACHINE does an ordinary user, gives
+    // its value: the read asks for no more. (Wine checks a key's security as Windows does.)
+    key.Set(KEY_WOW64_32KEY, "ReadOnly", "JavaHome", REG_SZ, std::string("C:\\RO\0", 6));
+    const std::wstring readOnly =
+        std::wstring(key.path().begin(), key.path().end()) + L"\\ReadOnly";
+    HKEY guarded = nullptr;
+    RegOpenKeyExW(HKEY_LOCAL_MACHINE, readOnly.c_str(), 0, WRITE_DAC | KEY_WOW64_32KEY, &guarded);
+    PSECURITY_DESCRIPTOR readers = nullptr; // and deleting, for the administrators who clean up
+    ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KR;;;WD)(A;;SD;;;BA)",
+                                                         SDDL_REVISION_1, &readers, nullptr);
+    ASSERT_EQ(RegSetKeySecurity(guarded, DACL_SECURITY_INFORMATION, readers), ERROR_SUCCESS);
+    LocalFree(readers);
+    RegCloseKey(guarded);
+    EXPECT_EQ(modRegAccess::ReadRegistryString(platform::RootKey::LocalMachine, readOnly,
+                                               L"JavaHome", modRegAccess::RegistryView::Bits32)
+                  .value,
+              L"C:\\RO");
     // A REG_SZ of an odd number of bytes, as a careless installer writes it, keeps its characters.
     const std::wstring odd = std::wstring(key.path().begin(), key.path().end()) + L"\\Odd";
     HKEY created = nullptr;
