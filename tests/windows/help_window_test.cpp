@@ -406,22 +406,16 @@ TEST(HelpWindowInProcess, UsesVerdana975AndTheApplicationIcons) {
         EXPECT_EQ(box.right - box.left, Pixels(7215, dpi));
         EXPECT_EQ(box.bottom - box.top, Pixels(2415, dpi));
         // The box has no scroll bar, so every line must be whole in it: none wraps, and the last
-        // one's characters end above its bottom.
+        // one ends above its bottom.
         const auto lines = static_cast<int>(std::size(frmPelorin::UsageLines));
         EXPECT_EQ(SendMessageW(text, EM_GETLINECOUNT, 0, 0), lines + 1) << "the last, empty";
-        const LRESULT last = SendMessageW(text, EM_LINEINDEX, lines - 1, 0) +
-                             static_cast<LRESULT>(frmPelorin::UsageLines[lines - 1].size()) - 1;
-        const HDC measured = GetDC(text);
-        const HGDIOBJ was =
-            SelectObject(measured, reinterpret_cast<HGDIOBJ>(SendMessageW(text, WM_GETFONT, 0, 0)));
-        TEXTMETRICW metric{};
-        GetTextMetricsW(measured, &metric);
-        SelectObject(measured, was);
-        ReleaseDC(text, measured);
+        const auto top = [&](int line) {
+            const LRESULT start = SendMessageW(text, EM_LINEINDEX, line, 0);
+            return static_cast<int>(HIWORD(SendMessageW(text, EM_POSFROMCHAR, start, 0)));
+        };
         RECT client{};
         GetClientRect(text, &client);
-        EXPECT_LE(HIWORD(SendMessageW(text, EM_POSFROMCHAR, last, 0)) + metric.tmHeight,
-                  client.bottom);
+        EXPECT_LE(top(lines - 1) + top(1) - top(0), client.bottom);
 
         // The text box is drawn in the window colour, as a text box is, not the button face.
         const HDC dc = GetDC(text);
