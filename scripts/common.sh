@@ -199,8 +199,15 @@ twin_pins() {
         --no-replaces --no-enhances "$@" 2>/dev/null | sed -n 's/^\([^ <][^ ]*\):i386$/\1/p' | sort -u)
     # Of those, the twins (Multi-Arch: same): installed for the native architecture, or about to be
     # with their i386 halves, as on a fresh machine that installs both builds' packages at once.
-    mapfile -t names < <(apt-cache show --no-all-versions "${closure[@]/%/:$native}" 2>/dev/null |
-        awk '/^Package:/ { name = $2 } /^Multi-Arch: same$/ { print name }' | sort -u)
+    # Each with its source package, from one look at the cache.
+    declare -A sourceOf
+    while read -r package source; do
+        names+=("$package")
+        sourceOf[$package]=$source
+    done < <(apt-cache show --no-all-versions "${closure[@]/%/:$native}" 2>/dev/null |
+        awk '/^Package:/ { name = $2; source = $2 } /^Source:/ { source = $2 }
+             /^Multi-Arch: same$/ { same = 1 } /^$/ { if (same) print name, source; same = 0 }
+             END { if (same) print name, source }' | sort -u)
     [ ${#names[@]} -gt 0 ] || return 0
     declare -A candidate
     while read -r package version; do
@@ -211,8 +218,7 @@ twin_pins() {
     for package in "${names[@]}"; do
         [ "${candidate[$package:$native]:-}" = "${candidate[$package:i386]:-}" ] && continue
         twins+=("$package (${candidate[$package:i386]:-none} for both, not ${candidate[$package:$native]:-none} for $native)")
-        sources+=("$(apt-cache show --no-all-versions "$package:$native" |
-            awk '/^Package:/ { source = $2 } /^Source:/ { source = $2 } END { print source }')")
+        sources+=("${sourceOf[$package]}")
     done
     for source in $(printf '%s\n' "${sources[@]}" | sort -u); do
         printf 'Package: src:%s\nPin: release n=%s\nPin-Priority: 1001\n\n' "$source" "$release"
