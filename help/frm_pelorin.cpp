@@ -6,14 +6,11 @@ namespace frmPelorin {
 namespace {
 
 void AppendLine(platform::ModalForm& form, std::wstring_view line) {
-    form.SetControlText(txtHelp, form.ControlText(txtHelp) + ShownLine(line));
+    std::wstring text = form.ControlText(txtHelp);
+    form.SetControlText(txtHelp, text.append(line).append(LineEnd));
 }
 
 } // namespace
-
-std::wstring ShownLine(std::wstring_view line) {
-    return std::wstring(line) + L"\r\n";
-}
 
 platform::FormDescription Describe() {
     platform::FormDescription form;

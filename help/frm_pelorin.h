@@ -25,8 +25,8 @@ inline constexpr std::wstring_view UsageLines[] = {
     L"and outputfile = the html output file of the datafile",
 };
 
-// A usage line as it is shown, in the window and on standard output: ended by CR LF.
-std::wstring ShownLine(std::wstring_view line);
+// What ends each usage line as it is shown, in the window and on standard output.
+inline constexpr std::wstring_view LineEnd = L"\r\n";
 
 // The window as the platform shows it: caption, client size and controls in twips.
 platform::FormDescription Describe();

@@ -14,7 +14,7 @@ void ShowHelpModal() {
 std::wstring UsageText() {
     std::wstring text;
     for (const std::wstring_view line : frmPelorin::UsageLines) {
-        text += frmPelorin::ShownLine(line);
+        text.append(line).append(frmPelorin::LineEnd);
     }
     return text;
 }

@@ -33,7 +33,7 @@ std::wstring Abbreviated(const std::wstring& text) {
     // A surrogate pair on either cut goes with the middle.
     const std::size_t start = ShownStart - (CharacterLength(text, ShownStart - 1) == 2 ? 1 : 0);
     std::size_t end = text.size() - ShownEnd;
-    end += end > 0 && CharacterLength(text, end - 1) == 2 ? 1 : 0;
+    end += CharacterLength(text, end - 1) == 2 ? 1 : 0;
     return text.substr(0, start) + L" \u2026 " + text.substr(end) + L"\n(" +
            DecimalText(text.size()) + L" characters; the middle is left out here)";
 }

@@ -7,14 +7,6 @@
 
 namespace modRegAccess {
 
-std::wstring RootKeyName(platform::RootKey root) {
-    switch (root) {
-    case platform::RootKey::LocalMachine:
-        break;
-    }
-    return L"HKEY_LOCAL_MACHINE";
-}
-
 std::wstring RegistryTypeName(std::uint32_t type) {
     // Windows' numbers for them (winnt.h).
     static constexpr const wchar_t* names[] = {L"REG_NONE",
@@ -29,7 +21,7 @@ std::wstring RegistryTypeName(std::uint32_t type) {
                                                L"REG_FULL_RESOURCE_DESCRIPTOR",
                                                L"REG_RESOURCE_REQUIREMENTS_LIST",
                                                L"REG_QWORD"};
-    return type < std::size(names) ? names[type] : L"type " + DecimalText(type);
+    return type < std::size(names) ? names[type] : DecimalText(type).insert(0, L"type ");
 }
 
 RegistryRead ReadRegistryString(platform::RootKey rootKey, const std::wstring& keyPath,

@@ -23,7 +23,13 @@ struct RegistryRead {
 };
 
 // The root key as reports and the trace name it, such as HKEY_LOCAL_MACHINE.
-std::wstring RootKeyName(platform::RootKey root);
+constexpr const wchar_t* RootKeyName(platform::RootKey root) {
+    switch (root) {
+    case platform::RootKey::LocalMachine:
+        break;
+    }
+    return L"HKEY_LOCAL_MACHINE";
+}
 
 // The one type whose value holds a Java home, REG_SZ: a string, not one with variables to expand.
 constexpr std::uint32_t StringType = 1;

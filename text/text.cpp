@@ -12,7 +12,8 @@ std::wstring TrimBlanks(std::wstring_view text) {
 std::wstring TrimmedAndUnquoted(std::wstring_view text) {
     std::wstring trimmed = TrimBlanks(text);
     if (trimmed.size() >= 2 && trimmed.front() == L'"' && trimmed.back() == L'"') {
-        return trimmed.substr(1, trimmed.size() - 2);
+        trimmed.pop_back();
+        trimmed.erase(0, 1);
     }
     return trimmed;
 }
@@ -27,9 +28,11 @@ std::wstring DecimalText(std::uint64_t number) {
 }
 
 std::size_t CharacterLength(std::wstring_view text, std::size_t at) {
-    const auto high = [](wchar_t c) { return c >= 0xD800 && c < 0xDC00; };
-    const auto low = [](wchar_t c) { return c >= 0xDC00 && c < 0xE000; };
-    return at + 1 < text.size() && high(text[at]) && low(text[at + 1]) ? 2 : 1;
+    // A high half is 0xD800 to 0xDBFF, a low one 0xDC00 to 0xDFFF.
+    return at + 1 < text.size() && (text[at] & 0xFC00) == 0xD800 &&
+                   (text[at + 1] & 0xFC00) == 0xDC00
+               ? 2
+               : 1;
 }
 
 bool IsControlCharacter(wchar_t c) {
