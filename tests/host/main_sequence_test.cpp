@@ -5,6 +5,8 @@
 #include "tests/support/memory_platform.h"
 #include "text/text.h"
 
+#include "pelorin_version.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -539,7 +541,8 @@ TEST_F(MainSequence, TraceNamesEachOutcome) {
          },
          L"Reason: Line one.\r\n            Line two. (CreateProcessW, error 5)\r\n"},
         // The steps up to the start are written before it, the outcome after it.
-        {[](Machine&) {}, L"Virelt.jar\"  -e report.dat\r\nPelorin 1.00 trace, "},
+        {[](Machine&) {},
+         L"Virelt.jar\"  -e report.dat\r\nPelorin " PELORIN_VERSION_TEXT L" trace, "},
         {[](Machine& m) {
              m.registry32.clear();
              SetJavaHome(m.registry64, RegSz, L"C:\\Java\\jre");
@@ -585,8 +588,8 @@ TEST_F(MainSequence, TraceNamesEachOutcome) {
         machine().environment[L"PELORIN_TRACE"] = L"C:\\trace.txt";
         Run(arguments);
         const std::wstring trace = platform::Utf8ToWide(machine().files[L"C:\\trace.txt"]);
-        EXPECT_TRUE(
-            trace.starts_with(L"Pelorin 1.00 trace, 2026-01-07 09:05:03.042, process 4241"));
+        EXPECT_TRUE(trace.starts_with(
+            L"Pelorin " PELORIN_VERSION_TEXT L" trace, 2026-01-07 09:05:03.042, process 4241"));
         EXPECT_NE(trace.find(line), std::wstring::npos) << line << L"\n" << trace;
         EXPECT_EQ(trace.find(line), trace.rfind(line)) << line << L": a step once";
         // The first step comes one tick of the clock, 250 microseconds, after the start.

@@ -3,6 +3,8 @@
 // start-up show state, its process id, the performance counter when it started, its ProgramFiles
 // variable and its command line as an ANSI program reads it, each followed by a NUL. When
 // PELORIN_STANDIN_HOLD names an event, it then keeps running until that event is set.
+#include "record_fields.h"
+
 #include <windows.h>
 
 #include <string>
@@ -63,11 +65,17 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     const std::wstring showState = (startup.dwFlags & STARTF_USESHOWWINDOW) != 0
                                        ? std::to_wstring(startup.wShowWindow)
                                        : std::wstring(L"none");
+    std::wstring fields[standin::FieldCount];
+    fields[standin::module] = ModulePath();
+    fields[standin::commandLine] = GetCommandLineW();
+    fields[standin::directory] = CurrentDirectory();
+    fields[standin::showState] = showState;
+    fields[standin::processId] = std::to_wstring(GetCurrentProcessId());
+    fields[standin::startedAt] = Digits(started.QuadPart);
+    fields[standin::programFiles] = Environment(L"ProgramFiles");
+    fields[standin::ansiCommandLine] = AnsiCommandLine();
     std::wstring record;
-    for (const std::wstring& field :
-         {ModulePath(), std::wstring(GetCommandLineW()), CurrentDirectory(), showState,
-          std::to_wstring(GetCurrentProcessId()), Digits(started.QuadPart),
-          Environment(L"ProgramFiles"), AnsiCommandLine()}) {
+    for (const std::wstring& field : fields) {
         record += field;
         record.push_back(L'\0');
     }

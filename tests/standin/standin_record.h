@@ -1,7 +1,9 @@
 // What the stand-in Java runtime writes down about how it was started, and how to read it back.
-// The record holds eight fields in UTF-16, each followed by a NUL; the stand-in renames it into
-// place whole.
+// The record holds the fields of tests/standin/record_fields in UTF-16, each followed by a NUL; the
+// stand-in renames it into place whole.
 #pragma once
+
+#include "record_fields.h"
 
 #include <cstring>
 #include <filesystem>
@@ -37,12 +39,13 @@ inline std::optional<Record> ReadRecord(const std::filesystem::path& path) {
     for (std::size_t end; (end = text.find(L'\0', start)) != std::wstring::npos; start = end + 1) {
         fields.push_back(text.substr(start, end - start));
     }
-    if (fields.size() != 8) {
+    if (fields.size() != FieldCount) {
         return std::nullopt;
     }
     return Record{
-        fields[0], fields[1], fields[2], fields[3], std::stoul(fields[4]), std::stoll(fields[5]),
-        fields[6], fields[7]};
+        fields[module],       fields[commandLine],           fields[directory],
+        fields[showState],    std::stoul(fields[processId]), std::stoll(fields[startedAt]),
+        fields[programFiles], fields[ansiCommandLine]};
 }
 
 } // namespace standin

@@ -4,6 +4,8 @@
 #include "test_support.h"
 #include "tests/expected_usage_text.h"
 
+#include "pelorin_version.h"
+
 #include <gtest/gtest.h>
 
 #include <shellapi.h>
@@ -652,7 +654,8 @@ TEST_F(LaunchTest, TraceTellsEachStepAndChangesNothing) {
     ExpectLaunched(result, javaw, Primary(L" -e report.dat"));
     ExpectTraceLines(
         trace,
-        {L"Pelorin 1.00 trace, " + (day == today() ? day : L""), // the date, unless it just changed
+        {L"Pelorin " PELORIN_VERSION_TEXT L" trace, " +
+             (day == today() ? day : L""), // the date, unless it just changed
          L"command line: \"" + (app / "Pelorin.exe").wstring() + L"\" report.dat\r\n",
          L"arguments: [report.dat]\r\n",
          L"pointer file: " + (app / "JRE.pelorin").wstring() + L"\r\n",
@@ -674,7 +677,7 @@ TEST_F(LaunchTest, TraceTellsEachStepAndChangesNothing) {
     ExpectLaunched(Run(L" report.dat"), searchDir / "java.exe", Fallback(L" -e report.dat"));
     ExpectTraceLines(
         trace,
-        {L"exit status 0\r\n", L"Pelorin 1.00 trace, ",
+        {L"exit status 0\r\n", L"Pelorin " PELORIN_VERSION_TEXT L" trace, ",
          registry + L", 32-bit view: JavaHome is of type REG_EXPAND_SZ, not REG_SZ\r\n",
          registry + L", 64-bit view: no key (error 2)\r\n", L"Java home: none, so java.exe\r\n",
          L"java.exe search: " + app.wstring() + L": none\r\n",

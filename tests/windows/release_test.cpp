@@ -4,6 +4,8 @@
 
 #include <delayimp.h>
 
+#include "pelorin_version.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -29,9 +31,12 @@ TEST(VersionRecord, CarriesTheProductsNamesAndVersion) {
     ASSERT_TRUE(GetFileVersionInfoW(Exe().c_str(), 0, size, record.data()));
 
     const std::pair<const wchar_t*, const wchar_t*> strings[] = {
-        {L"ProductName", L"Pelorin"},          {L"InternalName", L"Pelorin"},
-        {L"OriginalFilename", L"Pelorin.exe"}, {L"FileVersion", L"1.00"},
-        {L"ProductVersion", L"1.00"},          {L"Comments", L"For version 3.1.0 release"},
+        {L"ProductName", L"Pelorin"},
+        {L"InternalName", L"Pelorin"},
+        {L"OriginalFilename", L"Pelorin.exe"},
+        {L"FileVersion", L"" PELORIN_VERSION_TEXT},
+        {L"ProductVersion", L"" PELORIN_VERSION_TEXT},
+        {L"Comments", L"For version 3.1.0 release"},
     };
     for (const auto& [name, expected] : strings) {
         void* value = nullptr;
