@@ -1,5 +1,5 @@
-# What every step of scripts/release shares: its refusal, how it runs a tool, how a signal stops it,
-# and the secret's private copy.
+# What every step of scripts/release and scripts/verify-release shares: their refusal, how they
+# run a tool, how a signal stops them, and the secret's private copy.
 # shellcheck shell=bash
 #
 # The release works in $work, a folder of its own (mode 0700, made by mktemp), gone when it ends
@@ -8,12 +8,15 @@
 #   given.pem   every certificate the signer was given, in any order (signer_prepare)
 #   cert.pem    the signing certificate, whose public key is the signing key's (signer_prepare)
 #   chain.pem   the signing certificate and those that issued it, in order (build_chain)
+#   unsigned, packages, linked-NAME  what each exe was built from (write_build_record, sbom.py)
 
 # The release's own standard error, for its words wherever the output of the step it stops in goes.
 exec 8>&2
 
+# The script that sources this names itself in me, and in unchanged what a refusal leaves as it
+# was.
 fail() {
-    echo "scripts/release: $*; dist/ is left as it was." >&8
+    echo "$me: $*${unchanged:+; $unchanged}." >&8
     exit 1
 }
 
@@ -52,7 +55,7 @@ stop_release() { # stop_release STATUS
     # shellcheck disable=SC2086 # one process a word
     [ -z "$pids" ] || kill -TERM $pids 2>/dev/null || true
     wait 2>/dev/null || true
-    echo "scripts/release: stopped by a signal; dist/ is left as it was." >&8
+    echo "$me: stopped by a signal${unchanged:+; $unchanged}." >&8
     exit "$1"
 }
 
