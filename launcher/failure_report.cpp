@@ -1,5 +1,6 @@
 #include "launcher/failure_report.h"
 
+#include "launcher/runtime_reading.h"
 #include "launcher/wording.h"
 
 namespace {
@@ -36,12 +37,9 @@ std::wstring DescribeFailure(const Failure& failure) {
 
 std::wstring NotInCodePageReason(const ChangedPart& part, std::uint32_t codePage) {
     const std::wstring page = L"code page " + DecimalText(codePage);
-    const wchar_t* const todo = part.part == RuntimePart::Argument  ? L"Rename the file, or move it"
-                                : part.part == RuntimePart::Runtime ? L"Reinstall the Java runtime"
-                                                                    : L"Reinstall the application";
     return L"The Java runtime reads its command line in " + page + L", which lacks " +
            NamedCharacters(part.lacking) + L" of " + PartName(part) +
-           L", and no other name of it reads back the same.\n\n" + todo +
+           L", and no other name of it reads back the same.\n\n" + WordsFor(part.part).remedy +
            L" into a folder whose path has only characters of " + page +
            L"; or have Windows use UTF-8 for programs that are not Unicode (Region settings, "
            L"Administrative, Change system locale, \"Use Unicode UTF-8 for worldwide language "

@@ -1,7 +1,6 @@
 // How a run goes wrong, how that is told to the user, and the exit status it ends with.
 #pragma once
 
-#include "launcher/runtime_reading.h"
 #include "platform/platform.h"
 
 #include <array>
@@ -104,6 +103,8 @@ struct Failure : std::exception {
     // The system call that failed, or the reason in plain words; or neither.
     std::variant<std::monostate, platform::SystemError, Reason> why;
 };
+
+struct ChangedPart;
 
 // The text of the failure report: what failed, where, the system's reason and what to do next.
 std::wstring DescribeFailure(const Failure& failure);

@@ -1,7 +1,5 @@
 #include "launcher/launch_command.h"
 
-#include "text/text.h"
-
 #include <array>
 #include <string_view>
 
@@ -34,7 +32,7 @@ std::wstring NormaliseArguments(const std::wstring& argLine) {
 
 std::wstring ComposeLaunchCommand(const std::wstring& javawPrefix, const std::wstring& jarArgument,
                                   const std::wstring& argLine, const std::wstring& javaHomeDir) {
-    if (TrimBlanks(javaHomeDir).empty()) {
+    if (javaHomeDir.empty()) {
         return L"java.exe -jar " + jarArgument + argLine;
     }
     return javawPrefix + L"-jar " + jarArgument + argLine;

@@ -18,8 +18,7 @@ std::wstring MakeJarArgument(const std::wstring& executableDir);
 std::wstring NormaliseArguments(const std::wstring& argLine);
 
 // The whole launch command: javaw.exe under the Java home, or java.exe from the search path when
-// there is none, which the caller gives as an empty javaHomeDir (blanks, which no whole path is,
-// count as none too).
+// there is none, which the caller gives as an empty javaHomeDir.
 std::wstring ComposeLaunchCommand(const std::wstring& javawPrefix, const std::wstring& jarArgument,
                                   const std::wstring& argLine, const std::wstring& javaHomeDir);
 

@@ -88,24 +88,23 @@ std::wstring FindJavaExe(const std::wstring& executableDir, const std::wstring& 
 }
 
 // The launch of one shape or the other, from the parts: javaw.exe under the Java home, or, with
-// none, the java.exe found. ComposeLaunchCommand builds either by the Java home it is given; the
-// prefix serves only the first.
-Launch LaunchOf(bool javaHome, const RuntimeParts& parts, const std::wstring& javawPrefix) {
+// none, the java.exe found. ComposeLaunchCommand builds either by the Java home it is given.
+Launch LaunchOf(bool javaHome, const RuntimeParts& parts) {
     const std::wstring home = javaHome ? parts.runtime : std::wstring();
     return {javaHome ? JavawPath(home) : parts.runtime,
-            ComposeLaunchCommand(javawPrefix, MakeJarArgument(parts.executableDir), parts.argLine,
-                                 home)};
+            ComposeLaunchCommand(MakeJavawPrefix(home), MakeJarArgument(parts.executableDir),
+                                 parts.argLine, home)};
 }
 
 // The launch, decided in one place: the command that MakeJarArgument, NormaliseArguments and
 // ComposeLaunchCommand build for the Java home chosen, or without one for the java.exe found;
 // where the ANSI runtime would read a part of it otherwise, the same built from the parts' short
 // names. Throws Failure when no launch can be started.
-Launch DecideLaunch(const std::wstring& javawPrefix, const std::optional<JavaHome>& home,
-                    const std::wstring& executableDir, const std::wstring& argLine, Trace& trace) {
+Launch DecideLaunch(const std::optional<JavaHome>& home, const std::wstring& executableDir,
+                    const std::wstring& argLine, Trace& trace) {
     RuntimeParts parts{home ? home->dir : std::wstring(), executableDir,
                        NormaliseArguments(argLine), !home || home->javawThere};
-    Launch launch = LaunchOf(home.has_value(), parts, javawPrefix);
+    Launch launch = LaunchOf(home.has_value(), parts);
     CheckLength(launch.commandLine, parts);
     if (!home) {
         parts.runtime = launch.program = FindJavaExe(executableDir, launch.commandLine, trace);
@@ -122,13 +121,13 @@ Launch DecideLaunch(const std::wstring& javawPrefix, const std::optional<JavaHom
         return launch;
     }
     const std::size_t givenLength = launch.commandLine.size();
-    launch = LaunchOf(home.has_value(), reading.parts, MakeJavawPrefix(reading.parts.runtime));
+    launch = LaunchOf(home.has_value(), reading.parts);
     CheckLength(launch.commandLine, reading.parts, &reading, givenLength);
     return launch;
 }
 
 void Start(const Launch& launch, Trace& trace) {
-    trace.Tell(OptionVariables{});
+    trace.TellRead(ReadOptionVariables);
     trace.Tell(Starting{launch.program, launch.commandLine});
     trace.Write(); // a run that dies inside the start leaves the steps that led to it
     try {
@@ -157,8 +156,6 @@ std::optional<Launch> Main(Trace& trace) {
     const JavaHomeChoice javaHome =
         runtimeKeyPath ? ChooseJavaHome(*runtimeKeyPath) : JavaHomeChoice{};
     trace.Tell(javaHome);
-    const std::wstring javaHomeDir = javaHome.home ? javaHome.home->dir : std::wstring();
-    const std::wstring javawPrefix = MakeJavawPrefix(javaHomeDir);
 
     // The pointer file is read, and must be readable, before a help request is honoured.
     if (IsHelpRequest(argLine)) {
@@ -166,7 +163,7 @@ std::optional<Launch> Main(Trace& trace) {
         return std::nullopt;
     }
 
-    const Launch launch = DecideLaunch(javawPrefix, javaHome.home, executableDir, argLine, trace);
+    const Launch launch = DecideLaunch(javaHome.home, executableDir, argLine, trace);
     Start(launch, trace);
     return launch;
 }

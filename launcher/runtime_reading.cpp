@@ -13,16 +13,40 @@ bool ReadsBack(std::wstring_view text) {
 
 } // namespace
 
-std::wstring LackingCharacters(std::wstring_view text) {
-    std::wstring lacking;
+std::vector<std::wstring> LackingCharacters(std::wstring_view text) {
+    std::vector<std::wstring> lacking;
+    if (text.empty()) {
+        return lacking;
+    }
+    // Each character once, looked up by its code point, a lone half by its own: a bit each, 16 to
+    // a unit of a wide string, whose code the program has already.
+    std::wstring seen(0x110000 / 16, L'\0');
     for (std::size_t at = 0, length; at < text.size(); at += length) {
         length = CharacterLength(text, at);
-        const std::wstring_view character = text.substr(at, length);
-        if (!ReadsBack(character) && lacking.find(character) == std::wstring::npos) {
-            lacking += character;
+        const std::uint32_t point = CodePoint(text.substr(at, length));
+        wchar_t& word = seen[point / 16];
+        const auto bit = static_cast<wchar_t>(1U << (point % 16));
+        if ((word & bit) != 0) {
+            continue;
+        }
+        word = static_cast<wchar_t>(word | bit);
+        if (const std::wstring character(text.substr(at, length)); !ReadsBack(character)) {
+            lacking.push_back(character);
         }
     }
     return lacking;
+}
+
+OptionVariables ReadOptionVariables() {
+    OptionVariables variables{platform::AnsiCodePage(),
+                              {{{L"JDK_JAVA_OPTIONS", {}, {}},
+                                {L"_JAVA_OPTIONS", {}, {}},
+                                {L"JAVA_TOOL_OPTIONS", {}, {}}}}};
+    for (OptionVariable& variable : variables.each) {
+        variable.value = platform::EnvironmentVariable(variable.name);
+        variable.lacking = LackingCharacters(variable.value);
+    }
+    return variables;
 }
 
 namespace {
@@ -60,9 +84,8 @@ std::wstring AsArgument(const std::wstring& value, bool wasQuoted) {
 } // namespace
 
 std::wstring PartName(const ChangedPart& part) {
-    return part.part == RuntimePart::Runtime         ? L"the Java runtime's path"
-           : part.part == RuntimePart::InstallFolder ? L"the application's folder"
-                                                     : L"argument " + DecimalText(part.argument);
+    const std::wstring name = WordsFor(part.part).name;
+    return part.part == RuntimePart::Argument ? name + DecimalText(part.argument) : name;
 }
 
 const ChangedPart* RuntimeReading::Refused() const {

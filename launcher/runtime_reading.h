@@ -7,6 +7,7 @@
 // its short (8.3) name; where there is none, nothing is started.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -26,12 +27,31 @@ struct RuntimeParts {
 
 enum class RuntimePart { Runtime, InstallFolder, Argument };
 
+// What reports and the trace call a part, and what a user does about one that can't go: one
+// switch over the parts, so that a part can't come without its words.
+struct PartWords {
+    const wchar_t* name;   // for an argument, followed by its number
+    const wchar_t* remedy; // what to do, before "into a folder whose path has only characters..."
+};
+inline PartWords WordsFor(RuntimePart part) {
+    switch (part) {
+    case RuntimePart::Runtime:
+        return {L"the Java runtime's path", L"Reinstall the Java runtime"};
+    case RuntimePart::InstallFolder:
+        return {L"the application's folder", L"Reinstall the application"};
+    case RuntimePart::Argument:
+        break;
+    }
+    return {L"argument ", L"Rename the file, or move it"};
+}
+
 // A part that the runtime would read otherwise.
 struct ChangedPart {
     RuntimePart part;
     std::size_t argument = 0; // of an argument: its number among those passed on, from 1
     std::wstring text;        // the path, or the argument's value, as the user or installer gave it
-    std::wstring lacking;     // the characters of text that the code page lacks, each once
+    // The characters of text that the code page lacks, each once, in the order they first stand.
+    std::vector<std::wstring> lacking;
     std::wstring replacement; // the same file by a name that reads back exactly; empty: none
     bool absent = false;      // the runtime is not there, so it goes as it is
 };
@@ -48,9 +68,23 @@ struct RuntimeReading {
     const ChangedPart* Refused() const;
 };
 
-// The characters of text that the runtime's code page lacks, each once; a surrogate pair is one
-// character.
-std::wstring LackingCharacters(std::wstring_view text);
+// The characters of text that the runtime's code page lacks, each once, as a list in the order they
+// first stand in it: a surrogate pair is one character, and a half without its partner another,
+// never joined to a half that stands elsewhere.
+std::vector<std::wstring> LackingCharacters(std::wstring_view text);
+
+// The Java runtime's option variables, which every runtime reads from the environment it
+// inherits: a stray one is a common cause of a runtime that does not start.
+struct OptionVariable {
+    const wchar_t* name;
+    std::wstring value;                // empty: not set
+    std::vector<std::wstring> lacking; // what the code page lacks of it
+};
+struct OptionVariables {
+    std::uint32_t codePage = 0;
+    std::array<OptionVariable, 3> each;
+};
+OptionVariables ReadOptionVariables();
 
 // Each part as the runtime is to be given it. Where every part reads back exactly, as on every
 // machine whose code page holds the text, the parts stay as they are.

@@ -162,18 +162,17 @@ void Say(TraceSink& sink, Step step) {
     sink.Line({L"exit status 0"});
 }
 
-void Say(TraceSink& sink, OptionVariables) {
-    for (const wchar_t* name : {L"JDK_JAVA_OPTIONS", L"_JAVA_OPTIONS", L"JAVA_TOOL_OPTIONS"}) {
-        const std::wstring value = platform::EnvironmentVariable(name);
-        if (value.empty()) {
+void Say(TraceSink& sink, const OptionVariables& record) {
+    for (const OptionVariable& variable : record.each) {
+        if (variable.value.empty()) {
             continue;
         }
-        const std::wstring lacking = LackingCharacters(value);
-        sink.Line({L"the Java runtime reads ", name, L" = [", Abbreviated(value), L"]",
-                   lacking.empty()
+        sink.Line({L"the Java runtime reads ", variable.name, L" = [",
+                   Abbreviated(variable.value, L" "), L"]",
+                   variable.lacking.empty()
                        ? L""
-                       : L"; code page " + DecimalText(platform::AnsiCodePage()) + L" lacks " +
-                             NamedCharacters(lacking) + L", which it reads as ?"});
+                       : L"; code page " + DecimalText(record.codePage) + L" lacks " +
+                             NamedCharacters(variable.lacking) + L", which it reads as ?"});
     }
 }
 

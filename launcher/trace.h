@@ -34,8 +34,8 @@ private:
 };
 
 // The steps of a run that the trace tells, each a record handed over as it happens, by Main and
-// the steps it calls: DecideLaunch, FindJavaExe, Start and RunPelorin. Each record's wording has
-// one home, the Say function for it.
+// the steps it calls: ReadRuntimeKeyPath, ShowUsage, DecideLaunch, FindJavaExe, Start and
+// RunPelorin. Each record's wording has one home, the Say function for it.
 struct RunBegins {
     std::wstring_view commandLine, argLine, executableDir, pointerFile;
 };
@@ -51,9 +51,6 @@ enum class Step {
     UsageWindowClosed,
     Ended, // with exit status 0
 };
-// The Java runtime's option variables, which every runtime reads from the environment it
-// inherits: a stray one is a common cause of a runtime that does not start. Read only to be told.
-struct OptionVariables {};
 struct Starting {
     std::wstring_view program, commandLine;
 };
@@ -78,7 +75,7 @@ void Say(TraceSink& sink, const JavaExeLookup& record);
 void Say(TraceSink& sink, const RuntimeReading& reading);
 void Say(TraceSink& sink, Step step);
 // Each option variable that is set, and the characters of it that the runtime's code page lacks.
-void Say(TraceSink& sink, OptionVariables record);
+void Say(TraceSink& sink, const OptionVariables& record);
 void Say(TraceSink& sink, const Starting& record);
 void Say(TraceSink& sink, const Started& record);
 void Say(TraceSink& sink, const Reported& record);
@@ -95,6 +92,15 @@ public:
         if (!path_.empty()) {
             TraceSink sink(*this);
             Say(sink, record);
+        }
+    }
+
+    // Adds the record that read() gives, which reads it only when the trace is on: a step hands
+    // over what the trace alone needs without asking the machine for it on every run.
+    template <typename Read> void TellRead(Read read) {
+        if (!path_.empty()) {
+            TraceSink sink(*this);
+            Say(sink, read());
         }
     }
 

@@ -5,28 +5,28 @@ namespace {
 constexpr std::size_t ShownWhole = 1000;
 constexpr std::size_t ShownStart = 600;
 constexpr std::size_t ShownEnd = 300;
+constexpr std::size_t NamedAtMost = 32;
 
 } // namespace
 
-std::wstring NamedCharacters(std::wstring_view characters) {
+std::wstring NamedCharacters(const std::vector<std::wstring>& characters) {
     std::wstring named;
-    for (std::size_t at = 0, length; at < characters.size(); at += length) {
-        length = CharacterLength(characters, at);
-        std::uint32_t point = static_cast<std::uint32_t>(characters[at]);
-        if (length == 2) {
-            point = 0x10000 + ((point - 0xD800) << 10) + (characters[at + 1] - 0xDC00);
-        }
+    for (std::size_t at = 0; at < characters.size() && at < NamedAtMost; ++at) {
+        const std::uint32_t point = CodePoint(characters[at]);
         std::wstring hex;
-        for (; point != 0 || hex.size() < 4; point >>= 4) {
-            hex.insert(hex.begin(), L"0123456789ABCDEF"[point & 0xF]);
+        for (std::uint32_t rest = point; rest != 0 || hex.size() < 4; rest >>= 4) {
+            const auto digit = static_cast<wchar_t>(rest & 0xF);
+            hex.insert(hex.begin(), static_cast<wchar_t>(digit + (digit < 10 ? L'0' : L'A' - 10)));
         }
-        named += (named.empty() ? L"" : L", ") + std::wstring(characters.substr(at, length)) +
-                 L" (U+" + hex + L")";
+        named += (at == 0 ? L"" : L", ") + characters[at] + L" (U+" + hex + L")";
+    }
+    if (characters.size() > NamedAtMost) {
+        named += L", and " + DecimalText(characters.size() - NamedAtMost) + L" more";
     }
     return named;
 }
 
-std::wstring Abbreviated(const std::wstring& text) {
+std::wstring Abbreviated(const std::wstring& text, std::wstring_view beforeNote) {
     if (text.size() <= ShownWhole) {
         return text;
     }
@@ -34,8 +34,8 @@ std::wstring Abbreviated(const std::wstring& text) {
     const std::size_t start = ShownStart - (CharacterLength(text, ShownStart - 1) == 2 ? 1 : 0);
     std::size_t end = text.size() - ShownEnd;
     end += CharacterLength(text, end - 1) == 2 ? 1 : 0;
-    return text.substr(0, start) + L" \u2026 " + text.substr(end) + L"\n(" +
-           DecimalText(text.size()) + L" characters; the middle is left out here)";
+    return text.substr(0, start) + L" \u2026 " + text.substr(end) + std::wstring(beforeNote) +
+           L"(" + DecimalText(text.size()) + L" characters; the middle is left out here)";
 }
 
 std::wstring Visible(std::wstring_view text) {
@@ -43,6 +43,10 @@ std::wstring Visible(std::wstring_view text) {
     for (wchar_t& c : shown) {
         if (IsControlCharacter(c)) {
             c = c == 0x7F ? 0x2421 : static_cast<wchar_t>(0x2400 + c);
+        } else if (c == 0x85 || c == 0x2028 || c == 0x2029) {
+            c = 0x2424;
+        } else if (c >= 0x80 && c <= 0x9F) {
+            c = 0x2426;
         }
     }
     return shown;

@@ -21,6 +21,14 @@ std::wstring DecimalText(std::uint64_t number);
 // a character of its own.
 std::size_t CharacterLength(std::wstring_view text, std::size_t at);
 
+// The code point of one character (see CharacterLength): a surrogate pair's, or the UTF-16 unit's,
+// a half without its partner's own among them.
+inline std::uint32_t CodePoint(std::wstring_view character) {
+    const std::uint32_t first = character[0];
+    return character.size() == 2 ? 0x10000 + ((first - 0xD800) << 10) + (character[1] - 0xDC00)
+                                 : first;
+}
+
 // Whether c is a control character: U+0000 to U+001F, or U+007F.
 bool IsControlCharacter(wchar_t c);
 

@@ -1,5 +1,6 @@
 // One owner per kind of Win32 resource, which releases it the way its kind must be released: a
-// std::unique_ptr for the kinds that are empty when null, a class of its own for files.
+// std::unique_ptr for the kinds that are empty when null, a class of its own for the others, and
+// for a setting of the thread that must be put back.
 #pragma once
 
 #include <windows.h>
@@ -49,6 +50,44 @@ public:
 
 private:
     HANDLE file_;
+};
+
+// A registry key, closed by the RegCloseKey the program bound on first use: the registry
+// functions are not imported, so that a launch loads no DLL it does not need.
+class KeyOwner {
+public:
+    KeyOwner(HKEY key, decltype(&RegCloseKey) close) : key_(key), close_(close) {}
+    ~KeyOwner() {
+        if (key_ != nullptr) {
+            close_(key_);
+        }
+    }
+    KeyOwner(const KeyOwner&) = delete;
+    KeyOwner& operator=(const KeyOwner&) = delete;
+    HKEY get() const { return key_; }
+
+private:
+    HKEY key_;
+    decltype(&RegCloseKey) close_;
+};
+
+// The file-system redirection of a 32-bit program on 64-bit Windows, off for this thread while
+// it lives, and as it was once it ends; false where it could not be turned off.
+class RedirectionOff {
+public:
+    RedirectionOff() : off_(Wow64DisableWow64FsRedirection(&previous_) != FALSE) {}
+    ~RedirectionOff() {
+        if (off_) {
+            Wow64RevertWow64FsRedirection(previous_);
+        }
+    }
+    RedirectionOff(const RedirectionOff&) = delete;
+    RedirectionOff& operator=(const RedirectionOff&) = delete;
+    explicit operator bool() const { return off_; }
+
+private:
+    void* previous_ = nullptr;
+    bool off_;
 };
 
 // The screen's device context, for as long as it is needed.

@@ -262,16 +262,8 @@ std::optional<std::wstring> ShortPath(const std::wstring& path) {
     // folder a 64-bit program sees, with the redirection to SysWOW64 off for this thread during
     // just this call. Sysnative can't be asked instead: the file system lists no folder of that
     // name, and a 64-bit runtime could not use a name in it.
-    struct RedirectionOff {
-        void* previous = nullptr;
-        const bool off = Wow64DisableWow64FsRedirection(&previous) != FALSE;
-        ~RedirectionOff() {
-            if (off) {
-                Wow64RevertWow64FsRedirection(previous);
-            }
-        }
-    } const redirectionOff;
-    return redirectionOff.off ? ShortPathAsReached(path) : std::nullopt;
+    const win32::RedirectionOff redirectionOff;
+    return redirectionOff ? ShortPathAsReached(path) : std::nullopt;
 }
 
 std::wstring Utf8ToWide(std::string_view bytes) {
@@ -440,15 +432,15 @@ RegistryAnswer ReadRegistryValue(RootKey rootKey, const std::wstring& keyPath,
     // Read access is all that is needed; asking for more is refused to ordinary users under
     // HKEY_LOCAL_MACHINE.
     const REGSAM access = KEY_QUERY_VALUE | ToViewAccess(view);
-    HKEY key = nullptr;
-    const LONG opened = registry.open(ToHkey(rootKey), keyPath.c_str(), 0, access, &key);
-    if (opened != ERROR_SUCCESS) {
-        return {Outcome::NoKey, static_cast<std::uint32_t>(opened), 0, {}};
+    HKEY opened = nullptr;
+    const LONG status = registry.open(ToHkey(rootKey), keyPath.c_str(), 0, access, &opened);
+    if (status != ERROR_SUCCESS) {
+        return {Outcome::NoKey, static_cast<std::uint32_t>(status), 0, {}};
     }
-    const std::unique_ptr<HKEY__, decltype(registry.close)> owner(key, registry.close);
+    const win32::KeyOwner key(opened, registry.close);
     return win32::ReadGrowingValue(
         [&](unsigned long* type, unsigned char* data, unsigned long* size) {
-            return registry.query(key, valueName.c_str(), nullptr, type, data, size);
+            return registry.query(key.get(), valueName.c_str(), nullptr, type, data, size);
         });
 }
 

@@ -1,4 +1,5 @@
-// Pieces of the Win32 platform that its own tests reach directly.
+// Pieces of the Win32 platform that the program's entry (launcher/win_main.cpp) and the platform's
+// own tests reach directly.
 #pragma once
 
 #include "platform/platform.h"

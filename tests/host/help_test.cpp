@@ -28,7 +28,7 @@ protected:
     }
 };
 
-TEST_F(UsageWindow, FormLoadWritesTheUsageTextLineByLine) {
+TEST_F(UsageWindow, FormLoadWritesTheUsageTextAndTheCaption) {
     const auto& shown = ShowWithAnswer(0);
     EXPECT_EQ(shown.texts.at(frmPelorin::txtHelp), ExpectedUsageText);
     EXPECT_EQ(shown.description.caption, L"Pelorin");

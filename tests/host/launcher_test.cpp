@@ -77,7 +77,13 @@ TEST(ArgumentsAfterProgramName, SkipsTheQuotedNameOrTheExecutablesOwnPathOrTheFi
         {L"\"C:\\Program Files\"\\Virelt\\Pelorin.exe\t-?", L"-?"},
         {L"C:\\Program\" \"Files\\Virelt\\Pelorin.exe -v x", L"-v x"},
         {L"\"C:\\Program Files\"\\Other\\Pelorin.exe x", L"\\Other\\Pelorin.exe x"},
+        // A path Windows makes whole, and another name of the same file.
+        {L"Program Files\\Virelt\\Pelorin.exe x", L"x"},
+        {L"C:\\Program Files\\VIRELT~1\\Pelorin.exe x", L"x"},
     };
+    memory_platform::Reset();
+    memory_platform::TheMachine().fullPaths[L"Program Files\\Virelt\\Pelorin.exe"] = exe;
+    memory_platform::TheMachine().otherNames[L"C:\\Program Files\\VIRELT~1\\Pelorin.exe"] = exe;
     for (const auto& c : cases) {
         EXPECT_EQ(ArgumentsAfterProgramName(
                       c.text, [&](std::wstring_view run) { return NamesProgram(run, exe); }),
@@ -166,12 +172,9 @@ TEST(ComposeLaunchCommand, BuildsThePrimaryOrTheFallbackShape) {
         {L"C:\\Java\\jre", L"C:\\App", L"",
          L"\"C:\\Java\\jre\\bin\\javaw.exe\" -jar \"C:\\App\\Virelt.jar\" "},
         {L"", L"C:\\App", L"-v x.dat", L"java.exe -jar \"C:\\App\\Virelt.jar\" -v x.dat"},
-        {L"   ", L"C:\\App", L"", L"java.exe -jar \"C:\\App\\Virelt.jar\" "},
-        {L" C:\\Java ", L"C:\\App", L"-p",
-         L"\" C:\\Java \\bin\\javaw.exe\" -jar \"C:\\App\\Virelt.jar\" -p"},
         {L"C:\\Java\\", L"D:\\Programs\\Vi relt", L"-e a",
          L"\"C:\\Java\\\\bin\\javaw.exe\" -jar \"D:\\Programs\\Vi relt\\Virelt.jar\" -e a"},
-        {L"\tC:\\Java", L"C:", L"", L"\"\tC:\\Java\\bin\\javaw.exe\" -jar \"C:\\Virelt.jar\" "},
+        {L"C:\\Java", L"C:", L"", L"\"C:\\Java\\bin\\javaw.exe\" -jar \"C:\\Virelt.jar\" "},
     };
     for (const auto& c : cases) {
         const std::wstring command = ComposeLaunchCommand(
@@ -263,17 +266,22 @@ TEST(Abbreviated, ShowsTheStartAndEndAndNeverSplitsAPair) {
 }
 
 // A surrogate pair is one character; a half without its partner, as NTFS allows in a name, is
-// named as itself.
+// named as itself, never joined to another; past 32, the rest are counted.
 TEST(NamedCharacters, NamesEachCharacterByItsCodePoint) {
-    const std::pair<std::wstring, std::wstring> cases[] = {
-        {L"\xD800\u0141", L"\xD800 (U+D800), \u0141 (U+0141)"},
-        {L"\xDC00x", L"\xDC00 (U+DC00), x (U+0078)"},
-        {L"\xD83D\xDE00", L"\xD83D\xDE00 (U+1F600)"},
-        {L"x\xD800", L"x (U+0078), \xD800 (U+D800)"},
+    const std::pair<std::vector<std::wstring>, std::wstring> cases[] = {
+        {{L"\xD800", L"\u0141"}, L"\xD800 (U+D800), \u0141 (U+0141)"},
+        {{L"\xDC00", L"x"}, L"\xDC00 (U+DC00), x (U+0078)"},
+        {{L"\xD83D\xDE00"}, L"\xD83D\xDE00 (U+1F600)"},
+        {{L"\xD800", L"\xDC00"}, L"\xD800 (U+D800), \xDC00 (U+DC00)"},
     };
     for (const auto& [characters, named] : cases) {
         EXPECT_EQ(NamedCharacters(characters), named);
     }
+    std::wstring many;
+    for (int i = 0; i < 32; ++i) {
+        many += L"a (U+0061), ";
+    }
+    EXPECT_EQ(NamedCharacters(std::vector<std::wstring>(34, L"a")), many + L"and 2 more");
 }
 
 TEST(WithInserts, NamesTheProgramAsInsertOneAndLeavesOutTheOthers) {

@@ -395,6 +395,14 @@ TEST_F(MainSequence, EachFailureReportsAndStartsNothing) {
          6,
          {L"code page 1252, which lacks \xD800 (U+D800), Ł (U+0141) of argument 2",
           L"\"Use Unicode UTF-8 for worldwide language support\")."}},
+        {"two unpaired halves apart, and a lone half after the pair that holds its like",
+         [](Machine& m) {
+             m.ansiLacks = {{L'\xD800', L'?'}, {L'\xDC00', L'?'}, {L'\xD834', L'?'}};
+         },
+         L"x\xD800y\xDC00\xD834\xDD1E\xD834.dat",
+         6,
+         {L"lacks \xD800 (U+D800), \xDC00 (U+DC00), \xD834\xDD1E (U+1D11E), \xD834 (U+D834) of",
+          L"\"Use Unicode UTF-8 for worldwide language support\")."}},
         {"a Java home whose path the runtime would read otherwise",
          [](Machine& m) {
              SetJavaHome(m.registry32, RegSz, L"C:\\Łava");
@@ -581,6 +589,26 @@ TEST_F(MainSequence, TraceNamesEachOutcome) {
          },
          L"reads JDK_JAVA_OPTIONS = [-Dcity=Łodz␊]; code page 1252 lacks Ł (U+0141), which it "
          L"reads as ?\r\n"},
+        // Halves apart named each as itself; a long value on one line, its line breaks seen; and
+        // past 32 lacking characters, the rest counted.
+        {[](Machine& m) {
+             m.environment[L"_JAVA_OPTIONS"] = L"-Dx=a\xD800"
+                                               L"b\xDC00"
+                                               L"c\xDBFF";
+             m.ansiLacks = {{L'\xD800', L'?'}, {L'\xDC00', L'?'}, {L'\xDBFF', L'?'}};
+         },
+         L"lacks \xD800 (U+D800), \xDC00 (U+DC00), \xDBFF (U+DBFF), which it reads as ?\r\n"},
+        {[](Machine& m) { m.environment[L"JAVA_TOOL_OPTIONS"] = std::wstring(5000, L'a') + L"Z"; },
+         L"aaZ (5001 characters; the middle is left out here)]\r\n"},
+        {[](Machine& m) { m.environment[L"JAVA_TOOL_OPTIONS"] = L"\x85\u2028\x9B\u2029"; },
+         L"JAVA_TOOL_OPTIONS = [\u2424\u2424\u2426\u2424]\r\n"},
+        {[](Machine& m) {
+             for (wchar_t c = 0x4E00; c < 0x4E28; ++c) {
+                 m.environment[L"JDK_JAVA_OPTIONS"] += c;
+                 m.ansiLacks[c] = L'?';
+             }
+         },
+         L"\u4E1F (U+4E1F), and 8 more, which it reads as ?\r\n"},
     };
     for (const auto& [arrange, line, arguments] : cases) {
         Fresh();

@@ -1,7 +1,5 @@
 #include "tests/support/memory_platform.h"
 
-#include "registry/registry.h"
-
 #include <algorithm>
 
 namespace memory_platform {
@@ -158,15 +156,15 @@ bool FileExists(const std::wstring& path) {
     return TheMachine().files.count(path) != 0;
 }
 
-// Paths in the host tests are whole already.
 std::wstring FullPath(const std::wstring& path) {
     TheMachine().pathCharactersExamined += path.size();
-    return path;
+    const auto full = TheMachine().fullPaths.find(path);
+    return full == TheMachine().fullPaths.end() ? path : full->second;
 }
 
-// Files have one name each here.
 bool SameFile(const std::wstring& a, const std::wstring& b) {
-    return SameIgnoringCase(a, b);
+    const auto other = TheMachine().otherNames.find(a);
+    return SameIgnoringCase(other == TheMachine().otherNames.end() ? a : other->second, b);
 }
 
 bool SameIgnoringCase(std::wstring_view a, std::wstring_view b) {

@@ -46,6 +46,10 @@ struct Machine {
     std::uint32_t ansiCodePage = 1252;
     std::map<wchar_t, wchar_t> ansiLacks;
     std::map<std::wstring, std::wstring> shortPaths;
+    // Paths that are not whole, each with the whole path Windows makes of it; and other names of a
+    // file (a short name, a link), each with the name it is another of.
+    std::map<std::wstring, std::wstring> fullPaths;
+    std::map<std::wstring, std::wstring> otherNames;
     std::wstring systemDirectory = L"C:\\Windows\\system32";
     std::wstring windowsDirectory = L"C:\\Windows";
 
