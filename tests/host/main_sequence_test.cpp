@@ -600,6 +600,8 @@ TEST_F(MainSequence, TraceNamesEachOutcome) {
          L"lacks \xD800 (U+D800), \xDC00 (U+DC00), \xDBFF (U+DBFF), which it reads as ?\r\n"},
         {[](Machine& m) { m.environment[L"JAVA_TOOL_OPTIONS"] = std::wstring(5000, L'a') + L"Z"; },
          L"aaZ (5001 characters; the middle is left out here)]\r\n"},
+        // One variable set beside two that are not: one line.
+        {[](Machine& m) { m.environment[L"_JAVA_OPTIONS"] = L"-Xmx1g"; }, L"OPTIONS = ["},
         {[](Machine& m) { m.environment[L"JAVA_TOOL_OPTIONS"] = L"\x85\u2028\x9B\u2029"; },
          L"JAVA_TOOL_OPTIONS = [\u2424\u2424\u2426\u2424]\r\n"},
         {[](Machine& m) {

@@ -259,7 +259,8 @@ RunResult RunAndAnswer(const std::filesystem::path& program, const std::wstring&
         CloseHandle(outputRead);
         return result;
     }
-    const ULONGLONG deadline = GetTickCount64() + 60000;
+    const ULONGLONG began = GetTickCount64();
+    const ULONGLONG deadline = began + 60000;
     while (WaitForSingleObject(process.hProcess, 100) == WAIT_TIMEOUT) {
         AnswerMessageBox(process.dwProcessId, result);
         if (GetTickCount64() > deadline) {
@@ -269,6 +270,7 @@ RunResult RunAndAnswer(const std::filesystem::path& program, const std::wstring&
         }
     }
     GetExitCodeProcess(process.hProcess, &result.exitCode);
+    result.milliseconds = GetTickCount64() - began;
     result.standardError = ReadAvailable(errorRead);
     result.standardErrorHeld = PeekNamedPipe(errorRead, nullptr, 0, nullptr, nullptr, nullptr);
     result.standardOutput = ReadAvailable(outputRead); // nothing from a closed one

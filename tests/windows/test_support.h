@@ -34,6 +34,7 @@ struct RunResult {
     std::string standardError;              // what the program wrote to standard error
     std::string standardOutput;             // and to standard output
     bool standardErrorHeld = false;         // a process still holds the pipe once it has ended
+    ULONGLONG milliseconds = 0;             // from its start to its end
 };
 // Starts program with exactly this command line in directory, on desktop when one is named,
 // answers each message box it shows by pressing its button, and waits for it to end. Its standard
