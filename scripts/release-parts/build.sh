@@ -38,15 +38,14 @@ linked_files() {
     sed -n 's/^(\{0,1\}\(\/[^()]*\).*/\1/p' "$work/linked" | existing
 }
 
-# built_from OUT: each file that the build in OUT read: the sources' headers, as the compilers
-# listed them, what the link read, and the tools that made them.
+# built_from OUT: each file that the build in OUT read but for what the link read (linked_files):
+# the sources' headers, as the compilers listed them, and the tools that made them.
 built_from() {
     local tool compiler
     run ninja -C "$1" -t commands Pelorin >"$work/commands"
     compiler=$(tail -n 1 "$work/commands" | awk '{ print $3 }') # the link's: ": && COMPILER ..."
     {
         run ninja -C "$1" -t deps | sed -n 's/^    \(\/.*\)/\1/p'
-        linked_files "$1"
         command -v ninja cmake
         awk '$1 != ":" && $1 != "cd" { print $1 }' "$work/commands" | sort -u |
             while read -r tool; do command -v "$tool"; done

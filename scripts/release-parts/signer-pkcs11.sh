@@ -49,6 +49,12 @@ signer_secret() {
 
 signer_source() { if [ -n "$cert" ]; then echo "$cert"; else echo "the token"; fi; }
 
+# The attributes of the key's URI that name its token: those of its path but the key's own
+# (object, id, type), a line each.
+token_attributes() {
+    printf '%s\n' "${key#pkcs11:}" | sed 's/?.*//' | tr ';' '\n' | sed -E '/^(object|id|type)=/d'
+}
+
 # The tokens of the module that the key's URI matches, by its token attributes, a line each.
 matching_tokens() {
     local url attribute match
@@ -58,7 +64,7 @@ matching_tokens() {
             case "$attribute" in token=* | manufacturer=* | serial=* | model=*)
                 [[ ";${url#pkcs11:};" == *";$attribute;"* ]] || match=false ;;
             esac
-        done < <(printf '%s\n' "${key#pkcs11:}" | sed 's/?.*//' | tr ';' '\n')
+        done < <(token_attributes)
         ! $match || echo "    $url"
     done < <(run p11tool --provider "$work/module.so" --list-token-urls 2>/dev/null)
 }
@@ -101,7 +107,7 @@ $(matching_tokens)" ;;
         cp "$cert" "$work/given.pem"
     else
         local token url
-        token=$(printf '%s' "${key#pkcs11:}" | sed 's/?.*//' | tr ';' '\n' | sed -E '/^(object|id|type)=/d' | paste -sd ';')
+        token=$(token_attributes | paste -sd ';')
         : >"$work/given.pem"
         run p11tool --provider "$work/module.so" --list-all-certs "pkcs11:$token" >"$work/cert-list" 2>/dev/null || true
         while read -r url; do
